@@ -1,0 +1,14 @@
+#include "card/card_volume.h"
+
+#include <algorithm>
+
+namespace kvx {
+
+std::size_t ReadCard(CardVolume& card, std::int64_t offset, std::span<std::byte> into) {
+  std::size_t delivered = card.VolumeHandle ? card.VolumeHandle->Read(offset, into) : 0;
+  delivered = std::min(delivered, into.size());
+  std::fill(into.begin() + static_cast<std::ptrdiff_t>(delivered), into.end(), std::byte{0});
+  return delivered;
+}
+
+}  // namespace kvx

@@ -1,0 +1,26 @@
+// The 1536-byte header every KVX file begins with: the test that tells one,
+// and the file length it states.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace kvx {
+
+inline constexpr std::size_t kFileHeaderSize = 1536;
+
+// REQUIRES: block.size() >= kFileHeaderSize.
+// True when bytes 6..7 are 0x00 0x06 and bytes 1534..1535 are 0x01 0x80.
+bool IsFileHeader(std::span<const std::byte> block);
+
+// REQUIRES: block.size() >= kFileHeaderSize.
+// True when bytes 1534..1535 are 0x01 0x80: the last two bytes of a header,
+// by which the data region is recognised.
+bool HasRegionMarker(std::span<const std::byte> block);
+
+// REQUIRES: block.size() >= 12.
+// The whole file's length: 1536 plus the unsigned 32-bit field at bytes 8..11.
+std::int64_t FileHeaderLength(std::span<const std::byte> block);
+
+}  // namespace kvx

@@ -1,0 +1,42 @@
+// The command line of kvx-rescue-cli:
+//   kvx-rescue-cli [--drive L=PATH]... [--letter TEXT] [--target DIR]
+//                  [--size header|fat] [--retrieve all|I,J,...] [--json]
+//                  [--progress] quick|explore|comb
+#pragma once
+
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/drive_map.h"
+
+namespace kvx {
+
+enum class CliAction { QuickSearch, Explore, CombThrough };
+enum class SizeChoice { Header, Fat };
+
+struct CliOptions {
+  DriveMap drives;
+  std::string letter = "E";
+  std::optional<std::string> target;  // the window's default when absent
+  std::optional<SizeChoice> size;
+  bool retrieve_all = false;
+  std::vector<int> retrieve_lines;  // 0-based; empty with retrieve_all false: no retrieval
+  bool json = false;
+  bool progress = false;
+  bool help = false;
+  CliAction action = CliAction::QuickSearch;
+
+  bool retrieves() const { return retrieve_all || !retrieve_lines.empty(); }
+};
+
+struct CliParse {
+  CliOptions options;
+  std::string error;  // one line; empty when the command line is sound
+};
+
+CliParse ParseCliOptions(const std::vector<std::string>& args);
+
+std::string CliUsage();
+
+}  // namespace kvx

@@ -1,0 +1,75 @@
+// kvx-rescue-cli: the window's actions without a window, for scripts and tests.
+#include <cstdio>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "cli/cli_options.h"
+#include "cli/json_report.h"
+#include "cli/text_report.h"
+#include "controls/memory_controls.h"
+#include "platform/system_platform.h"
+#include "retrieve/retrieve.h"
+#include "search/comb_through.h"
+#include "search/explore.h"
+#include "search/quick_search.h"
+
+namespace kvx {
+namespace {
+
+void RunSearch(CliAction action, WindowState& state, MemoryControls& controls,
+               Platform& platform) {
+  switch (action) {
+    case CliAction::QuickSearch: QuickSearch(state, controls, platform); break;
+    case CliAction::Explore: Explore(state, controls, platform); break;
+    // The command itself is the confirmation: the question is answered Yes.
+    case CliAction::CombThrough: CombThrough(state, controls, platform); break;
+  }
+}
+
+// Selects lines as clicks in the list would; the last one clicked is current.
+void SelectLines(const CliOptions& options, MemoryControls& controls) {
+  if (options.retrieve_all) {
+    for (int line = 0; line < controls.LineCount(); ++line) controls.Select(line);
+  }
+  for (int line : options.retrieve_lines) controls.Select(line);
+}
+
+int Run(const CliOptions& options) {
+  auto platform = NewSystemPlatform(options.drives);
+  auto state = std::make_unique<WindowState>();
+  MemoryControls controls;
+  controls.text1 = options.letter;
+  controls.text2 = options.target.value_or(DefaultTargetDirectory());
+
+  RunSearch(options.action, *state, controls, *platform);
+  // Hidden options and a disabled button cannot be clicked.
+  if (options.size && controls.size_options_visible) {
+    state->SizeMode = *options.size == SizeChoice::Fat ? 1 : 0;
+  }
+  if (options.retrieves() && controls.retrieve_enabled) {
+    SelectLines(options, controls);
+    Retrieve(*state, controls, *platform);
+  }
+
+  std::string report = options.json ? JsonReport(controls) + "\n" : TextReport(controls);
+  std::fwrite(report.data(), 1, report.size(), stdout);
+  return 0;
+}
+
+}  // namespace
+}  // namespace kvx
+
+int main(int argc, char** argv) {
+  std::vector<std::string> args(argv + 1, argv + argc);
+  kvx::CliParse parse = kvx::ParseCliOptions(args);
+  if (parse.options.help) {
+    std::fputs(kvx::CliUsage().c_str(), stdout);
+    return 0;
+  }
+  if (!parse.error.empty()) {
+    std::fprintf(stderr, "kvx-rescue-cli: %s\n", parse.error.c_str());
+    return 2;
+  }
+  return kvx::Run(parse.options);
+}

@@ -1,0 +1,53 @@
+// The controls port: what an action reads from and writes to the window.
+//
+// Each action runs from a click to its end and talks to the window only
+// through this interface, so the Qt window, the headless front end and the
+// tests drive the same core. All text is UTF-8.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kvx {
+
+// The title of every message box that gives none of its own.
+inline constexpr char kApplicationTitle[] = "Korvex SD Rescure";
+// The window's caption, also the title of Comb Through's confirmation.
+inline constexpr char kWindowCaption[] = "Korvex SD Rescue";
+
+enum class Label { Label1, Label2, Label3 };
+
+class Controls {
+ public:
+  virtual ~Controls() = default;
+
+  // The text boxes: Text1 holds the drive letter, Text2 the target directory.
+  virtual std::string Text1() const = 0;
+  virtual std::string Text2() const = 0;
+
+  virtual void SetCaption(Label label, const std::string& caption) = 0;
+
+  // List1: its lines, its selection and its current line (-1 when none).
+  virtual void ClearList() = 0;
+  virtual void AppendLine(const std::string& line) = 0;
+  virtual int LineCount() const = 0;
+  virtual bool IsSelected(int line) const = 0;
+  virtual int SelectedCount() const = 0;
+  virtual int CurrentIndex() const = 0;
+
+  // Option1 and Option2 are shown and hidden together.
+  virtual void SetSizeOptionsVisible(bool visible) = 0;
+  // Command2, "Retrieve Selected .KVX files".
+  virtual void SetRetrieveEnabled(bool enabled) = 0;
+  // The hourglass while a long action runs.
+  virtual void SetBusyPointer(bool busy) = 0;
+
+  // Modal message boxes: OK only, or Yes and No (true for Yes).
+  virtual void ShowMessage(const std::string& text, const std::string& title) = 0;
+  virtual bool AskYesNo(const std::string& text, const std::string& title) = 0;
+
+  // How far a long copy or scan has come; a window shows only the hourglass.
+  virtual void ReportProgress(std::int64_t /*done*/, std::int64_t /*total*/) {}
+};
+
+}  // namespace kvx

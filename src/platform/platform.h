@@ -1,0 +1,34 @@
+// The operating system as the rescue actions see it: the card by its drive
+// letter, and the target directory's files.
+//
+// Guarantees of every implementation: the card is opened read-only; a target
+// file is created only when none of that name exists, so nothing is ever
+// overwritten. Tests substitute an in-memory implementation.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/target_file.h"
+#include "platform/volume.h"
+
+namespace kvx {
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // The raw volume of drive `letter` (one character, as typed and upper-cased),
+  // or nullptr when it cannot be opened.
+  virtual std::unique_ptr<Volume> OpenVolume(const std::string& letter) = 0;
+
+  // True when `path` (UTF-8) names an existing ordinary file; trailing blanks
+  // of its last component are ignored, as they are when the file is created.
+  virtual bool FileExists(const std::string& path) = 0;
+
+  // Creates `path` (UTF-8, trailing blanks of the last component dropped) as a
+  // new file; nullptr when it exists already or cannot be created.
+  virtual std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) = 0;
+};
+
+}  // namespace kvx

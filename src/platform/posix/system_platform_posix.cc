@@ -1,0 +1,131 @@
+// POSIX: drive letters come from the drive map; the card is read with pread on
+// a descriptor opened O_RDONLY, targets are created with O_CREAT|O_EXCL.
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
+#include "platform/system_platform.h"
+#include "platform/target_path.h"
+
+namespace kvx {
+
+const bool kPlatformUsesDriveMap = true;
+
+namespace {
+
+// The one place where errno is looked at: retry what was interrupted, and
+// report everything else as "no more bytes".
+bool ShouldRetry(ssize_t result) { return result < 0 && errno == EINTR; }
+
+class PosixVolume final : public Volume {
+ public:
+  explicit PosixVolume(int fd) : fd_(fd) {}
+  ~PosixVolume() override { ::close(fd_); }
+  PosixVolume(const PosixVolume&) = delete;
+  PosixVolume& operator=(const PosixVolume&) = delete;
+
+  std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+    if (offset < 0) return 0;
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+      ssize_t got = ::pread(fd_, buffer.data() + done, buffer.size() - done,
+                            static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+      if (ShouldRetry(got)) continue;
+      if (got <= 0) break;
+      done += static_cast<std::size_t>(got);
+    }
+    return done;
+  }
+
+ private:
+  int fd_;
+};
+
+class PosixTargetFile final : public TargetFile {
+ public:
+  explicit PosixTargetFile(int fd) : fd_(fd) {}
+  ~PosixTargetFile() override { ::close(fd_); }
+  PosixTargetFile(const PosixTargetFile&) = delete;
+  PosixTargetFile& operator=(const PosixTargetFile&) = delete;
+
+  bool Write(std::span<const std::byte> bytes) override {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
+      if (ShouldRetry(put)) continue;
+      if (put <= 0) return false;
+      done += static_cast<std::size_t>(put);
+    }
+    return true;
+  }
+
+ private:
+  int fd_;
+};
+
+// Opens a card path for reading only. O_NONBLOCK keeps a FIFO from hanging the
+// open; anything but a regular file or a device is refused.
+int OpenCardReadOnly(const std::string& path) {
+  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) return -1;
+  struct stat st {};
+  bool readable_kind = ::fstat(fd, &st) == 0 &&
+                       (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode));
+  if (!readable_kind || ::fcntl(fd, F_SETFL, 0) != 0) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+class PosixPlatform final : public Platform {
+ public:
+  explicit PosixPlatform(DriveMap drive_map) : drive_map_(std::move(drive_map)) {
+    // A write past a file-size limit must fail with EFBIG and be reported,
+    // not kill the program half-way through a retrieval.
+    ::signal(SIGXFSZ, SIG_IGN);
+  }
+
+  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
+    auto path = drive_map_.PathOf(letter);
+    if (!path) return nullptr;
+    int fd = OpenCardReadOnly(*path);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixVolume>(fd);
+  }
+
+  bool FileExists(const std::string& path) override {
+    struct stat st {};
+    return ::stat(WithoutTrailingBlanks(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+
+  std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override {
+    int fd = ::open(WithoutTrailingBlanks(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
+                    0644);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixTargetFile>(fd);
+  }
+
+ private:
+  DriveMap drive_map_;
+};
+
+}  // namespace
+
+std::string DefaultTargetDirectory() {
+  std::error_code error;
+  std::string directory = std::filesystem::current_path(error).string();
+  if (directory.empty() || directory.back() != '/') directory += '/';
+  return directory;
+}
+
+std::unique_ptr<Platform> NewSystemPlatform(DriveMap drive_map) {
+  return std::make_unique<PosixPlatform>(std::move(drive_map));
+}
+
+}  // namespace kvx

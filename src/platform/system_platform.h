@@ -1,0 +1,23 @@
+// The real operating system behind Platform. One implementation per system,
+// chosen at build time: POSIX reads the card through the drive map, Windows
+// opens "\\.\L:" and ignores the map (a letter names a real volume there).
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "platform/drive_map.h"
+#include "platform/platform.h"
+
+namespace kvx {
+
+// True where drive letters must be mapped with --drive (no native letters).
+extern const bool kPlatformUsesDriveMap;
+
+std::unique_ptr<Platform> NewSystemPlatform(DriveMap drive_map);
+
+// The target directory a new window offers, with its final separator: "C:\"
+// on Windows; the current directory elsewhere, where "C:\" names nothing.
+std::string DefaultTargetDirectory();
+
+}  // namespace kvx

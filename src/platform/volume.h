@@ -1,0 +1,24 @@
+// A card opened as a raw volume: positioned reads, nothing else.
+//
+// A Volume never writes. Read() answers "the bytes at absolute offset X":
+// it delivers as many as the volume holds there, fewer (down to 0) where the
+// volume ends or the device fails, and 0 for a negative offset. The volume is
+// closed when the object is destroyed.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <span>
+
+namespace kvx {
+
+class Volume {
+ public:
+  virtual ~Volume() = default;
+
+  // Reads up to buffer.size() bytes at `offset`; returns the count delivered.
+  // Bytes of `buffer` past that count are unspecified.
+  virtual std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) = 0;
+};
+
+}  // namespace kvx

@@ -1,0 +1,126 @@
+// Windows: a drive letter names the card's raw volume "\\.\L:", opened with
+// GENERIC_READ and read at 64-bit positions; targets are created CREATE_NEW.
+#include <windows.h>
+
+#include <algorithm>
+#include <string>
+
+#include "platform/system_platform.h"
+#include "platform/target_path.h"
+
+namespace kvx {
+
+const bool kPlatformUsesDriveMap = false;
+
+namespace {
+
+// Paths reach the core as UTF-8; the wide API keeps every character intact.
+std::wstring Widen(const std::string& utf8) {
+  if (utf8.empty()) return {};
+  int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()),
+                                   nullptr, 0);
+  if (length <= 0) return {};
+  std::wstring wide(static_cast<std::size_t>(length), L'\0');
+  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(), length);
+  return wide;
+}
+
+class HandleOwner {
+ public:
+  explicit HandleOwner(HANDLE handle) : handle_(handle) {}
+  ~HandleOwner() { CloseHandle(handle_); }
+  HandleOwner(const HandleOwner&) = delete;
+  HandleOwner& operator=(const HandleOwner&) = delete;
+  HANDLE get() const { return handle_; }
+
+ private:
+  HANDLE handle_;
+};
+
+class WindowsVolume final : public Volume {
+ public:
+  explicit WindowsVolume(HANDLE handle) : handle_(handle) {}
+
+  std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+    if (offset < 0) return 0;
+    std::size_t done = 0;
+    while (done < buffer.size()) {
+      LARGE_INTEGER position;
+      position.QuadPart = offset + static_cast<std::int64_t>(done);
+      if (!SetFilePointerEx(handle_.get(), position, nullptr, FILE_BEGIN)) break;
+      DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size() - done, 1u << 30));
+      DWORD got = 0;
+      if (!ReadFile(handle_.get(), buffer.data() + done, wanted, &got, nullptr) || got == 0) break;
+      done += got;
+    }
+    return done;
+  }
+
+ private:
+  HandleOwner handle_;
+};
+
+class WindowsTargetFile final : public TargetFile {
+ public:
+  explicit WindowsTargetFile(HANDLE handle) : handle_(handle) {}
+
+  bool Write(std::span<const std::byte> bytes) override {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+      DWORD put = 0;
+      if (!WriteFile(handle_.get(), bytes.data() + done, wanted, &put, nullptr) || put == 0) {
+        return false;
+      }
+      done += put;
+    }
+    return true;
+  }
+
+ private:
+  HandleOwner handle_;
+};
+
+class WindowsPlatform final : public Platform {
+ public:
+  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
+    std::string path = "\\\\.\\" + letter + ":";
+    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<WindowsVolume>(handle);
+  }
+
+  // Like a directory search for the first ordinary file of that name: hidden
+  // files, system files and directories do not count.
+  bool FileExists(const std::string& path) override {
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(Widen(WithoutTrailingBlanks(path)).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return false;
+    constexpr DWORD kNotOrdinary =
+        FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM;
+    bool exists = false;
+    do {
+      exists = (found.dwFileAttributes & kNotOrdinary) == 0;
+    } while (!exists && FindNextFileW(search, &found));
+    FindClose(search);
+    return exists;
+  }
+
+  std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override {
+    HANDLE handle = CreateFileW(Widen(WithoutTrailingBlanks(path)).c_str(), GENERIC_WRITE, 0,
+                                nullptr, CREATE_NEW, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<WindowsTargetFile>(handle);
+  }
+};
+
+}  // namespace
+
+std::string DefaultTargetDirectory() { return "C:\\"; }
+
+std::unique_ptr<Platform> NewSystemPlatform(DriveMap /*drive_map*/) {
+  return std::make_unique<WindowsPlatform>();
+}
+
+}  // namespace kvx

@@ -1,0 +1,7 @@
+#include "retrieve/retrieve.h"
+
+namespace kvx {
+
+void Retrieve(WindowState&, Controls&, Platform&) {}
+
+}  // namespace kvx

@@ -1,0 +1,7 @@
+#include "search/comb_through.h"
+
+namespace kvx {
+
+void CombThrough(WindowState&, Controls&, Platform&) {}
+
+}  // namespace kvx

@@ -1,0 +1,14 @@
+// Comb Through (Command5): after a Yes/No confirmation, tests every sector
+// boundary from 80896 to the end of the card for a header. Lists at most 2048
+// files, named FOUND0.KVX onward; a header inside a file's body is its own file.
+#pragma once
+
+#include "controls/controls.h"
+#include "platform/platform.h"
+#include "search/window_state.h"
+
+namespace kvx {
+
+void CombThrough(WindowState& state, Controls& controls, Platform& platform);
+
+}  // namespace kvx

@@ -1,0 +1,7 @@
+#include "search/explore.h"
+
+namespace kvx {
+
+void Explore(WindowState&, Controls&, Platform&) {}
+
+}  // namespace kvx
