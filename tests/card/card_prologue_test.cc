@@ -1,0 +1,99 @@
+#include "card/card_prologue.h"
+
+#include <gtest/gtest.h>
+
+#include "tests/support/action_harness.h"
+
+namespace kvx::testing {
+namespace {
+
+constexpr char kTooLow[] = "Sorry, but I think this drive letter is too low to be a SD drive";
+
+bool RunPrologue(ActionHarness& h) {
+  return CardPrologue(h.state->card, h.controls, h.platform, [&] { h.controls.retrieve_enabled = false; });
+}
+
+struct LetterCase {
+  const char* text;
+  const char* letter;  // the drive the prologue opens; nullptr: too low, nothing opened
+};
+
+class DriveLetterTest : public ::testing::TestWithParam<LetterCase> {};
+
+TEST_P(DriveLetterTest, FirstCharacterUpperCasedAndBelowDRejected) {
+  ActionHarness h;
+  for (const char* letter : {"D", "E", "["}) h.InsertCard(CardImage(CardImage::Layout::G2, 4096), letter);
+  h.controls.text1 = GetParam().text;
+  bool went_on = RunPrologue(h);
+  if (GetParam().letter == nullptr) {
+    EXPECT_FALSE(went_on);
+    EXPECT_EQ(h.platform.opens(), 0);
+    ASSERT_EQ(h.controls.messages.size(), 1u);
+    EXPECT_EQ(h.controls.messages[0], (ShownMessage{kTooLow, "Korvex SD Rescure"}));
+    EXPECT_EQ(h.controls.label2, "");
+  } else {
+    EXPECT_TRUE(went_on);
+    EXPECT_TRUE(h.controls.messages.empty());
+    EXPECT_EQ(h.platform.CardOf(GetParam().letter).reads.size(), 1u);
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Texts, DriveLetterTest,
+                         ::testing::Values(LetterCase{"e", "E"}, LetterCase{"e:\\data", "E"},
+                                           LetterCase{"E", "E"}, LetterCase{"D", "D"},
+                                           LetterCase{"[", "["}, LetterCase{"C", nullptr},
+                                           LetterCase{"c", nullptr}, LetterCase{"1", nullptr},
+                                           LetterCase{"", nullptr}, LetterCase{" E", nullptr}));
+
+TEST(CardPrologueTest, UnmappedLetterShowsCantOpenAndLeavesTheRestAlone) {
+  ActionHarness h;
+  h.controls.text1 = "[";
+  h.controls.label1 = "before1";
+  h.controls.label3 = "before3";
+  h.controls.lines = {"a line"};
+  h.controls.retrieve_enabled = true;
+  EXPECT_FALSE(RunPrologue(h));
+  EXPECT_EQ(h.controls.label2, "Can't open SD");
+  EXPECT_EQ(h.controls.label1, "before1");
+  EXPECT_EQ(h.controls.label3, "before3");
+  EXPECT_EQ(h.controls.lines.size(), 1u);
+  EXPECT_TRUE(h.controls.retrieve_enabled);
+  EXPECT_EQ(h.state->card.VolumeHandle, nullptr);
+}
+
+TEST(CardPrologueTest, EmptyVolumeShowsCantReadAndStaysOpen) {
+  ActionHarness h;
+  h.InsertBytes({});
+  h.controls.retrieve_enabled = true;
+  EXPECT_FALSE(RunPrologue(h));
+  EXPECT_EQ(h.controls.label2, "Can't read SD");
+  EXPECT_FALSE(h.controls.retrieve_enabled);
+  EXPECT_NE(h.state->card.VolumeHandle, nullptr);
+}
+
+TEST(CardPrologueTest, ShortBootSectorIsDecodedWithMissingBytesAsZero) {
+  ActionHarness h;
+  CardImage image(CardImage::Layout::G2, 4096);
+  // Stale bytes from an earlier read must not stand in for the missing ones.
+  h.state->card.SectorBuffer.fill(std::byte{0xFF});
+  std::vector<std::byte> first(image.bytes().begin(), image.bytes().begin() + 17);
+  h.InsertBytes(first);
+  EXPECT_TRUE(RunPrologue(h));
+  EXPECT_EQ(h.state->card.RootEntryCount, 0);
+  EXPECT_EQ(h.state->card.FatCount, 1);
+  EXPECT_EQ(h.state->card.CardGeneration, -1);
+  EXPECT_EQ(h.controls.label2,
+            "SD Name: ZENTOXC2\r\nSector/Cluster: 64\r\nNumber of FAT(s): 1\r\nMax Root Dir Entries: 0");
+}
+
+TEST(CardPrologueTest, ReopeningClosesTheHandleItReplaces) {
+  ActionHarness h;
+  h.InsertCard(CardImage(CardImage::Layout::G2, 4096));
+  ASSERT_TRUE(RunPrologue(h));
+  ASSERT_TRUE(RunPrologue(h));
+  EXPECT_EQ(h.platform.opens(), 2);
+  EXPECT_EQ(h.platform.open_volumes(), 1);
+}
+
+}  // namespace
+}  // namespace kvx::testing

@@ -1,0 +1,2 @@
+#!/bin/sh
+echo "real FAT images: not yet"

@@ -1,0 +1,28 @@
+// What every action test needs: a fresh window state, in-memory controls and
+// an in-memory platform with a card under drive E.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "controls/memory_controls.h"
+#include "search/window_state.h"
+#include "tests/support/memory_platform.h"
+#include "tools/card_image/card_image.h"
+
+namespace kvx::testing {
+
+struct ActionHarness {
+  MemoryPlatform platform;
+  MemoryControls controls;
+  std::unique_ptr<WindowState> state = std::make_unique<WindowState>();
+
+  Card& InsertCard(const CardImage& image, const std::string& letter = "E") {
+    return platform.Insert(letter, image.bytes());
+  }
+  Card& InsertBytes(std::vector<std::byte> bytes, const std::string& letter = "E") {
+    return platform.Insert(letter, std::move(bytes));
+  }
+};
+
+}  // namespace kvx::testing

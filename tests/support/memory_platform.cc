@@ -1,0 +1,84 @@
+#include "tests/support/memory_platform.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "platform/target_path.h"
+
+namespace kvx::testing {
+
+namespace {
+
+class MemoryVolume final : public Volume {
+ public:
+  MemoryVolume(Card& card, std::shared_ptr<int> open_count)
+      : card_(card), open_count_(std::move(open_count)) {
+    ++*open_count_;
+  }
+  ~MemoryVolume() override { --*open_count_; }
+
+  std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+    card_.reads.emplace_back(offset, buffer.size());
+    auto size = static_cast<std::int64_t>(card_.bytes.size());
+    if (offset < 0 || offset >= size) return 0;
+    std::int64_t end = std::min<std::int64_t>(offset + static_cast<std::int64_t>(buffer.size()), size);
+    if (offset < card_.fault.to && end > card_.fault.from) end = std::max(offset, card_.fault.from);
+    std::memcpy(buffer.data(), card_.bytes.data() + offset, static_cast<std::size_t>(end - offset));
+    return static_cast<std::size_t>(end - offset);
+  }
+
+ private:
+  Card& card_;
+  std::shared_ptr<int> open_count_;
+};
+
+class MemoryTarget final : public TargetFile {
+ public:
+  MemoryTarget(std::vector<std::byte>& bytes, std::int64_t limit) : bytes_(bytes), limit_(limit) {}
+
+  bool Write(std::span<const std::byte> bytes) override {
+    auto room = static_cast<std::size_t>(
+        std::max<std::int64_t>(0, limit_ - static_cast<std::int64_t>(bytes_.size())));
+    std::size_t put = std::min(room, bytes.size());
+    bytes_.insert(bytes_.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(put));
+    return put == bytes.size();
+  }
+
+ private:
+  std::vector<std::byte>& bytes_;
+  std::int64_t limit_;
+};
+
+}  // namespace
+
+Card& MemoryPlatform::Insert(const std::string& letter, std::vector<std::byte> bytes) {
+  auto card = std::make_unique<Card>();
+  card->bytes = std::move(bytes);
+  Card& inserted = *card;
+  cards_[letter] = std::move(card);
+  return inserted;
+}
+
+std::unique_ptr<Volume> MemoryPlatform::OpenVolume(const std::string& letter) {
+  auto it = cards_.find(letter);
+  if (it == cards_.end()) return nullptr;
+  ++opens_;
+  return std::make_unique<MemoryVolume>(*it->second, open_volumes_);
+}
+
+bool MemoryPlatform::FileExists(const std::string& path) {
+  existence_checks.push_back(path);
+  return files.count(WithoutTrailingBlanks(path)) > 0;
+}
+
+std::unique_ptr<TargetFile> MemoryPlatform::CreateNewFile(const std::string& path) {
+  std::string name = WithoutTrailingBlanks(path);
+  if (files.count(name) ||
+      std::find(blocked_paths.begin(), blocked_paths.end(), name) != blocked_paths.end()) {
+    return nullptr;
+  }
+  created.push_back(name);
+  return std::make_unique<MemoryTarget>(files[name], write_limit);
+}
+
+}  // namespace kvx::testing

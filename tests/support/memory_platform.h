@@ -1,0 +1,60 @@
+// An in-memory Platform for tests: drive letters backed by byte vectors, with
+// reads that fail or come up short over a chosen range, a log of every read,
+// and target files held in memory that can be made to fail their writes.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace kvx::testing {
+
+struct ReadFault {
+  // Bytes in [from, to) cannot be read: a read that reaches `from` delivers
+  // only the bytes before it. Reads wholly past `to` succeed.
+  std::int64_t from = std::numeric_limits<std::int64_t>::max();
+  std::int64_t to = std::numeric_limits<std::int64_t>::max();
+};
+
+struct Card {
+  std::vector<std::byte> bytes;
+  ReadFault fault;
+  std::vector<std::pair<std::int64_t, std::size_t>> reads;  // offset, size asked
+};
+
+class MemoryPlatform : public Platform {
+ public:
+  // Maps drive `letter` to `bytes`; returns the card for faults and the log.
+  Card& Insert(const std::string& letter, std::vector<std::byte> bytes);
+  Card& CardOf(const std::string& letter) { return *cards_.at(letter); }
+
+  // Volumes opened and not yet closed.
+  int open_volumes() const { return *open_volumes_; }
+  int opens() const { return opens_; }
+
+  // Target files: path -> bytes written.
+  std::map<std::string, std::vector<std::byte>> files;
+  // Paths that exist but are not ordinary files (directories, say).
+  std::vector<std::string> blocked_paths;
+  // Writes fail once a file would grow past this many bytes.
+  std::int64_t write_limit = std::numeric_limits<std::int64_t>::max();
+  std::vector<std::string> created;  // paths created, in order
+  std::vector<std::string> existence_checks;
+
+  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override;
+  bool FileExists(const std::string& path) override;
+  std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override;
+
+ private:
+  std::map<std::string, std::unique_ptr<Card>> cards_;
+  std::shared_ptr<int> open_volumes_ = std::make_shared<int>(0);
+  int opens_ = 0;
+};
+
+}  // namespace kvx::testing
