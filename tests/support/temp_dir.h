@@ -15,8 +15,8 @@ class TempDir {
   TempDir& operator=(const TempDir&) = delete;
 
   const std::filesystem::path& path() const { return path_; }
-  // The directory with a final separator, as Text2 wants it.
-  std::string prefix() const { return path_.string() + "/"; }
+  // The directory with the system's final separator, as Text2 wants it.
+  std::string prefix() const { return (path_ / "").string(); }
 
  private:
   std::filesystem::path path_;
