@@ -30,6 +30,12 @@ std::optional<std::vector<int>> ParseLineList(const std::string& text) {
 CliParse ParseCliOptions(const std::vector<std::string>& args) {
   CliParse parse;
   CliOptions& options = parse.options;
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      options.help = true;
+      return parse;
+    }
+  }
   bool have_action = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     std::string arg = args[i];
@@ -49,10 +55,7 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
       return !inline_value;
     };
 
-    if (arg == "--help" || arg == "-h") {
-      options.help = true;
-      return parse;
-    } else if (arg == "--json") {
+    if (arg == "--json") {
       if (!no_value()) return parse;
       options.json = true;
     } else if (arg == "--progress") {
