@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# kvx-rescue-cli end to end: exit codes, one JSON object on stdout, and the
+# demo card's results against saved output.
+#   cli_front_end.sh KVX_RESCUE_CLI KVX_CARD_IMAGE SOURCE_DIR WORK_DIR
+set -uo pipefail
+cli=$1 card_image=$2 source=$3 work=$4
+rm -rf "$work" && mkdir -p "$work"
+failures=0
+pass() { echo "ok - $1"; }
+fail() { echo "not ok - $1"; failures=$((failures + 1)); }
+
+"$card_image" "$source/scripts/demo-card.txt" "$work/demo.img" || exit 1
+
+"$cli" --help >"$work/help" 2>&1 && grep -q -- '--retrieve' "$work/help" && pass "--help" || fail "--help"
+
+for bad in "" "--drive" "--drive 7=x quick" "--size big quick" "quick explore" "--nope quick"; do
+  # shellcheck disable=SC2086
+  "$cli" $bad >"$work/out" 2>"$work/err"
+  status=$?
+  if [ $status -eq 2 ] && [ ! -s "$work/out" ] && [ "$(wc -l <"$work/err")" -eq 1 ]; then
+    pass "usage error '$bad' exits 2 with one line"
+  else
+    fail "usage error '$bad' (exit $status)"
+  fi
+done
+
+"$cli" --json --drive "F=$work/demo.img" quick >"$work/out"
+[ $? -eq 0 ] && grep -q '"label2": "Can'"'"'t open SD"' "$work/out" && pass "unmapped letter is a result, exit 0" ||
+  fail "unmapped letter"
+
+for action in quick explore comb; do
+  expected="$source/tests/e2e/expected/demo-$action.json"
+  [ -f "$expected" ] || continue
+  if "$cli" --json --drive "E=$work/demo.img" --target /nonexistent/ "$action" | cmp -s - "$expected"; then
+    pass "demo card $action matches saved output"
+  else
+    fail "demo card $action differs from $expected"
+    "$cli" --json --drive "E=$work/demo.img" --target /nonexistent/ "$action" | diff - "$expected" | head -5
+  fi
+done
+
+[ "$failures" -eq 0 ] && echo "front end: all passed" || { echo "front end: $failures failed"; exit 1; }
