@@ -1,0 +1,89 @@
+// The Windows platform's target files: created only when new, without the
+// trailing blanks of the name field, and found by the existence test only
+// when they are ordinary files.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <span>
+#include <string>
+
+#include "platform/system_platform.h"
+#include "tests/support/temp_dir.h"
+
+namespace kvx::testing {
+namespace {
+
+std::string ContentOf(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void PutFile(const std::filesystem::path& path, const std::string& content) {
+  std::ofstream(path, std::ios::binary) << content;
+}
+
+bool Write(TargetFile& file, const std::string& text) {
+  return file.Write(std::as_bytes(std::span(text.data(), text.size())));
+}
+
+class WindowsPlatformTest : public ::testing::Test {
+ protected:
+  TempDir dir;
+  std::unique_ptr<Platform> platform = NewSystemPlatform(DriveMap());
+};
+
+TEST_F(WindowsPlatformTest, NewFileIsCreatedWithoutTrailingBlanksAndHoldsWhatWasWritten) {
+  std::string name_field = "FOUND0.KVX          ";
+  {
+    auto file = platform->CreateNewFile(dir.prefix() + name_field);
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(Write(*file, "KVX\r\n\x1a"));
+  }
+  EXPECT_EQ(ContentOf(dir.path() / "FOUND0.KVX"), "KVX\r\n\x1a");
+  EXPECT_TRUE(platform->FileExists(dir.prefix() + name_field));
+  EXPECT_TRUE(platform->FileExists(dir.prefix() + "FOUND0.KVX"));
+}
+
+TEST_F(WindowsPlatformTest, ExistingFileIsNeverReplaced) {
+  PutFile(dir.path() / "FOUND0.KVX", "earlier");
+  for (const char* name : {"FOUND0.KVX", "FOUND0.KVX   ", "found0.kvx"}) {
+    EXPECT_EQ(platform->CreateNewFile(dir.prefix() + name), nullptr) << name;
+  }
+  EXPECT_EQ(ContentOf(dir.path() / "FOUND0.KVX"), "earlier");
+}
+
+TEST_F(WindowsPlatformTest, Utf8NameArrivesIntact) {
+  std::string name = "M\xc3\xbc" "ller \xe2\x82\xac.KVX";  // Müller €.KVX
+  ASSERT_NE(platform->CreateNewFile(dir.prefix() + name), nullptr);
+  EXPECT_TRUE(std::filesystem::exists(dir.path() / std::filesystem::path(u8"Müller €.KVX")));
+  EXPECT_TRUE(platform->FileExists(dir.prefix() + name));
+}
+
+TEST_F(WindowsPlatformTest, OnlyOrdinaryFilesExist) {
+  std::filesystem::create_directory(dir.path() / "FOLDER.KVX");
+  EXPECT_FALSE(platform->FileExists(dir.prefix() + "FOLDER.KVX"));
+  EXPECT_FALSE(platform->FileExists(dir.prefix() + "MISSING.KVX"));
+  EXPECT_FALSE(platform->FileExists(dir.prefix() + "NO-SUCH-DIR\\FOUND0.KVX"));
+  EXPECT_EQ(platform->CreateNewFile(dir.prefix() + "NO-SUCH-DIR\\FOUND0.KVX"), nullptr);
+}
+
+TEST_F(WindowsPlatformTest, HiddenOrSystemFileDoesNotExistButIsNotReplaced) {
+  for (DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
+    std::filesystem::path path = dir.path() / ("MARKED" + std::to_string(attribute) + ".KVX");
+    PutFile(path, "earlier");
+    ASSERT_TRUE(SetFileAttributesW(path.c_str(), attribute));
+    if ((GetFileAttributesW(path.c_str()) & attribute) == 0) {
+      GTEST_SKIP() << "this file system does not keep the hidden and system attributes";
+    }
+    EXPECT_FALSE(platform->FileExists(path.string())) << attribute;
+    EXPECT_EQ(platform->CreateNewFile(path.string()), nullptr) << attribute;
+    EXPECT_EQ(ContentOf(path), "earlier") << attribute;
+  }
+}
+
+}  // namespace
+}  // namespace kvx::testing
