@@ -5,6 +5,7 @@
 
 #include <memory>
 #include <string>
+#include <string_view>
 
 #include "platform/drive_map.h"
 #include "platform/platform.h"
@@ -19,5 +20,10 @@ std::unique_ptr<Platform> NewSystemPlatform(DriveMap drive_map);
 // The target directory a new window offers, with its final separator: "C:\"
 // on Windows; the current directory elsewhere, where "C:\" names nothing.
 std::string DefaultTargetDirectory();
+
+// Characters that a file name cannot hold on this system, beyond the path
+// separators and control characters that no system takes: ":*?\"<>|" on
+// Windows, where they mean a drive, a wildcard or a stream; none elsewhere.
+extern const std::string_view kNameCharactersRefusedHere;
 
 }  // namespace kvx

@@ -15,6 +15,7 @@
 namespace kvx {
 
 const bool kPlatformUsesDriveMap = true;
+const std::string_view kNameCharactersRefusedHere = "";
 
 namespace {
 

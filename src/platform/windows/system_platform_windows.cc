@@ -11,6 +11,7 @@
 namespace kvx {
 
 const bool kPlatformUsesDriveMap = false;
+const std::string_view kNameCharactersRefusedHere = ":*?\"<>|";
 
 namespace {
 
