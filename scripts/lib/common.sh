@@ -3,6 +3,7 @@
 
 ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 BUILD="$ROOT/build/default"
+SANITIZE_BUILD="$ROOT/build/sanitize"
 
 # Runs a command as root: directly when we are root, through sudo otherwise.
 as_root() {
@@ -27,8 +28,9 @@ ensure_packages() {
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev qt6-base-dev libgl-dev
                 dosfstools mtools)
 
-# Configures and builds the default preset.
-build_default() {
-  cmake --preset default -S "$ROOT" >/dev/null
-  cmake --build "$BUILD"
+# Configures and builds a preset (default: "default").
+build_preset() {
+  local preset=${1:-default}
+  (cd "$ROOT" && cmake --preset "$preset" >/dev/null && cmake --build --preset "$preset")
 }
+build_default() { build_preset default; }
