@@ -1,19 +1,13 @@
 #!/usr/bin/env bash
-# Quick Search on FAT16 images made by mkfs.fat and mtools, in both layouts:
-# the directory the real tools wrote, deleted entries included, must come out
-# with the sizes and offsets the file system holds.
+# The three searches and Retrieve on FAT16 cards made by mkfs.fat and mtools,
+# in both layouts: what the real tools wrote, deleted and overwritten
+# recordings included, must come out as the file system holds it.
 #   real_fat_images.sh KVX_RESCUE_CLI KVX_CARD_IMAGE WORK_DIR
 set -euo pipefail
 cli=$1 card_image=$2 work=$3
 export MTOOLS_SKIP_CHECK=1
 rm -rf "$work" && mkdir -p "$work"
 failures=0
-# Body lengths of the recordings DATA0001 to DATA0003; the second gets deleted.
-bodies=(100000 40000 250000)
-
-
-# The first cluster of each recording as mtools allocated it (before the delete).
-first_cluster() { mshowfat -i "$1" "::$2" | sed -E 's/.*<([0-9]+)-?.*/\1/'; }
 
 check() {
   local name=$1 expected=$2 actual=$3
@@ -27,45 +21,109 @@ check() {
   fi
 }
 
-report_2g='This is a ZENTO SD\r\n\r\nZENTO Firmware: 2G\r\nSD Name: ZENTOXC2\r\nSector/Cluster: 64\r\nNumber of FAT(s): 1\r\nMax Root Dir Entries: 512'
-report_1g='This is a ZENTO SD\r\n\r\nZENTO Firmware: 1G\r\nSD Name: ZENTOXC1\r\nSector/Cluster: 64\r\nNumber of FAT(s): 1\r\nMax Root Dir Entries: 512'
+# An instrument-formatted card: mkfs.fat's FAT16 with the signature patched in
+# and the empty marker file copied first.
+format_card() {  # IMAGE SIZE SIGNATURE
+  truncate -s "$2" "$1"
+  mkfs.fat -F 16 -f 1 -r 512 -s 64 -R 1 -a -n KVXCARD "$1" >/dev/null
+  printf '%s' "$3" | dd of="$1" bs=1 seek=3 conv=notrunc status=none
+  : >"$work/HARDWARE.BIN"
+  mcopy -i "$1" "$work/HARDWARE.BIN" ::HARDWARE.BIN
+}
 
-line() {  # line NAME SIZE OFFSET: one list line as JSON
+add_recording() {  # IMAGE NUMBER BODY_LENGTH
+  "$card_image" --recording "$3" "$2" "$work/DATA000$2.KVX"
+  mcopy -i "$1" "$work/DATA000$2.KVX" "::DATA000$2.KVX"
+}
+
+# The card offset of a recording's first cluster, as mtools allocated it.
+offset_of() {  # IMAGE NUMBER DATA_REGION_OFFSET
+  local cluster
+  cluster=$(mshowfat -i "$1" "::DATA000$2.KVX" | sed -E 's/.*<([0-9]+)-?.*/\1/')
+  echo $(((cluster - 2) * 32768 + $3))
+}
+
+size_of() { stat -c %s "$work/DATA000$1.KVX"; }
+
+line() {  # NAME SIZE OFFSET: one list line as JSON
   printf '"%-20s Size: %d @%d"' "$1" "$2" "$3"
 }
 
-for layout in 2G 1G; do
-  if [ $layout = 2G ]; then size=1940M sig=ZENTOXC2 data=141312 report=$report_2g
-  else size=990M sig=ZENTOXC1 data=80384 report=$report_1g; fi
-  image="$work/card-$layout.img"
-  truncate -s "$size" "$image"
-  mkfs.fat -F 16 -f 1 -r 512 -s 64 -R 1 -a -n KVXCARD "$image" >/dev/null
-  printf '%s' "$sig" | dd of="$image" bs=1 seek=3 conv=notrunc status=none
-  : >"$work/HARDWARE.BIN"
-  mcopy -i "$image" "$work/HARDWARE.BIN" ::HARDWARE.BIN
-  offsets=()
-  for i in 1 2 3; do
-    "$card_image" --recording "${bodies[$((i - 1))]}" "$i" "$work/DATA000$i.KVX"
-    mcopy -i "$image" "$work/DATA000$i.KVX" "::DATA000$i.KVX"
-    cluster=$(first_cluster "$image" "DATA000$i.KVX")
-    offsets+=($(((cluster - 2) * 32768 + data)))
+report() {  # GENERATION
+  printf 'This is a ZENTO SD\\r\\n\\r\\nZENTO Firmware: %sG\\r\\nSD Name: ZENTOXC%s\\r\\nSector/Cluster: 64\\r\\nNumber of FAT(s): 1\\r\\nMax Root Dir Entries: 512' "$1" "$1"
+}
+
+json() {  # LABEL1 LABEL3 LINES GENERATION
+  printf '{"label1": "%s", "label2": "%s", "label3": "%s", "lines": [%s], "messages": [], "retrieveEnabled": true, "sizeOptionsVisible": false}' \
+    "$1" "$(report "$4")" "$2" "$3"
+}
+
+# Retrieves every line of ACTION into a fresh directory and compares each file
+# with the recording it stands for.
+check_retrieval() {  # IMAGE ACTION "NAME=RECORDING ..."
+  local out="$work/out-$(basename "$1" .img)-$2" pair
+  mkdir -p "$out"
+  "$cli" --drive "E=$1" --target "$out/" --retrieve all "$2" >/dev/null
+  for pair in $3; do
+    if cmp -s "$out/${pair%%=*}" "$work/DATA000${pair##*=}.KVX"; then
+      echo "ok - $2 on $(basename "$1") retrieves ${pair%%=*} equal to DATA000${pair##*=}.KVX"
+    else
+      echo "not ok - $2 on $(basename "$1"): ${pair%%=*} differs from DATA000${pair##*=}.KVX"
+      failures=$((failures + 1))
+    fi
   done
-  mdel -i "$image" ::DATA0002.KVX
+}
 
-  sizes=($((1536 + bodies[0])) $((1536 + bodies[1])) $((1536 + bodies[2])))
-  if [ $layout = 2G ]; then
-    lines="$(line DATA0001.KVX "${sizes[0]}" "${offsets[0]}"), $(line DATA0002.KVX "${sizes[1]}" "${offsets[1]}"), $(line DATA0003.KVX "${sizes[2]}" "${offsets[2]}")"
-    count=3
-  else
-    # The 1G layout lists every second slot: slots 2 and 4, not 3.
-    lines="$(line DATA0001.KVX "${sizes[0]}" "${offsets[0]}"), $(line DATA0003.KVX "${sizes[2]}" "${offsets[2]}")"
-    count=2
-  fi
-  expected="{\"label1\": \"$count KVX File Entries ($layout) found\", \"label2\": \"$report\", \"label3\": \"KVX Data Region ($layout) found\", \"lines\": [$lines], \"messages\": [], \"retrieveEnabled\": true, \"sizeOptionsVisible\": false}"
-  actual=$("$cli" --drive "E=$image" --json quick)
-  check "quick search on a real $layout card" "$expected" "$actual"
-  # Kept for the retrieval and search checks that follow.
-  echo "${offsets[*]}" >"$work/offsets-$layout"
-done
+# 1G: three recordings end to end from the data region, the second deleted
+# with its clusters untouched.
+card="$work/card-1G.img"
+format_card "$card" 990M ZENTOXC1
+for n in 1 2 3; do add_recording "$card" $n $(((n == 1) ? 31232 : (n == 2) ? 40000 : 250000)); done
+o1=$(offset_of "$card" 1 80384) o2=$(offset_of "$card" 2 80384) o3=$(offset_of "$card" 3 80384)
+mdel -i "$card" ::DATA0002.KVX
+s1=$(size_of 1) s2=$(size_of 2) s3=$(size_of 3)
 
-[ "$failures" -eq 0 ] && echo "real FAT images: all passed" || { echo "real FAT images: $failures failed"; exit 1; }
+# The 1G layout lists every second slot: the marker is slot 1, so slots 2 and 4.
+check "1G quick search" \
+  "$(json "2 KVX File Entries (1G) found" "KVX Data Region (1G) found" \
+    "$(line DATA0001.KVX "$s1" "$o1"), $(line DATA0003.KVX "$s3" "$o3")" 1)" \
+  "$("$cli" --drive "E=$card" --json quick)"
+# The walk starts at the second cluster: the deleted recording, then the third.
+check "1G explore" \
+  "$(json "Skipepd DIR region" "2 KVX File(s) found" \
+    "$(line RECOVER0.KVX "$s2" "$o2"), $(line RECOVER1.KVX "$s3" "$o3")" 1)" \
+  "$("$cli" --drive "E=$card" --json explore)"
+# The comb starts one sector past the 1G data region: the first recording,
+# right at its start, is not examined.
+check "1G comb through" \
+  "$(json "Skipped DIR region" "2 KVX File(s) found" \
+    "$(line FOUND0.KVX "$s2" "$o2"), $(line FOUND1.KVX "$s3" "$o3")" 1)" \
+  "$("$cli" --drive "E=$card" --json comb)"
+check_retrieval "$card" quick "DATA0001.KVX=1 DATA0003.KVX=3"
+check_retrieval "$card" comb "FOUND0.KVX=2 FOUND1.KVX=3"
+
+# 2G: the second recording deleted, then overwritten by a fourth, smaller one
+# that takes its clusters and its directory slot.
+card="$work/card-2G.img"
+format_card "$card" 1940M ZENTOXC2
+for n in 1 2 3; do add_recording "$card" $n $(((n == 1) ? 31232 : (n == 2) ? 40000 : 250000)); done
+mdel -i "$card" ::DATA0002.KVX
+add_recording "$card" 4 10000
+o1=$(offset_of "$card" 1 141312) o3=$(offset_of "$card" 3 141312) o4=$(offset_of "$card" 4 141312)
+s1=$(size_of 1) s3=$(size_of 3) s4=$(size_of 4)
+
+check "2G quick search" \
+  "$(json "3 KVX File Entries (2G) found" "KVX Data Region (2G) found" \
+    "$(line DATA0001.KVX "$s1" "$o1"), $(line DATA0004.KVX "$s4" "$o4"), $(line DATA0003.KVX "$s3" "$o3")" 2)" \
+  "$("$cli" --drive "E=$card" --json quick)"
+# The walk ends where the overwritten recording's remains hold no header.
+check "2G explore" \
+  "$(json "Skipepd DIR region" "1 KVX File(s) found" "$(line RECOVER0.KVX "$s4" "$o4")" 2)" \
+  "$("$cli" --drive "E=$card" --json explore)"
+check "2G comb through" \
+  "$(json "Skipped DIR region" "3 KVX File(s) found" \
+    "$(line FOUND0.KVX "$s1" "$o1"), $(line FOUND1.KVX "$s4" "$o4"), $(line FOUND2.KVX "$s3" "$o3")" 2)" \
+  "$("$cli" --drive "E=$card" --json comb)"
+check_retrieval "$card" quick "DATA0001.KVX=1 DATA0004.KVX=4 DATA0003.KVX=3"
+
+if [ "$failures" -eq 0 ]; then echo "real FAT images: all passed"; else echo "real FAT images: $failures failed"; exit 1; fi
