@@ -11,4 +11,8 @@ std::size_t ReadCard(CardVolume& card, std::int64_t offset, std::span<std::byte>
   return delivered;
 }
 
+std::int64_t CardSize(const CardVolume& card) {
+  return card.VolumeHandle ? card.VolumeHandle->Size() : -1;
+}
+
 }  // namespace kvx

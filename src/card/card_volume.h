@@ -40,4 +40,7 @@ struct CardVolume {
 // delivered and sets the rest of `into` to 0. A closed card delivers nothing.
 std::size_t ReadCard(CardVolume& card, std::int64_t offset, std::span<std::byte> into);
 
+// The open card's length in bytes; -1 when it is closed or the system cannot tell.
+std::int64_t CardSize(const CardVolume& card);
+
 }  // namespace kvx

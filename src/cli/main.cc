@@ -1,11 +1,15 @@
 // kvx-rescue-cli: the window's actions without a window, for scripts and tests.
+#include <chrono>
 #include <cstdio>
 #include <memory>
+#include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "cli/cli_options.h"
 #include "cli/json_report.h"
+#include "cli/progress_display.h"
 #include "cli/text_report.h"
 #include "controls/memory_controls.h"
 #include "platform/system_platform.h"
@@ -17,13 +21,43 @@
 namespace kvx {
 namespace {
 
-void RunSearch(CliAction action, WindowState& state, MemoryControls& controls,
-               Platform& platform) {
+// The in-memory window, with a progress line on stderr (--progress) from
+// ShowProgress() to EndProgress().
+class CliControls final : public MemoryControls {
+ public:
+  explicit CliControls(bool progress) : progress_(progress) {}
+
+  void ShowProgress(const char* action) {
+    if (!progress_) return;
+    display_.emplace(action, std::chrono::steady_clock::now, [](std::string_view text) {
+      std::fwrite(text.data(), 1, text.size(), stderr);
+      std::fflush(stderr);
+    });
+  }
+  void EndProgress() {
+    if (display_) display_->Finish();
+    display_.reset();
+  }
+
+  void ReportProgress(std::int64_t done, std::int64_t total) override {
+    if (display_) display_->Update(done, total);
+  }
+
+ private:
+  bool progress_;
+  std::optional<ProgressDisplay> display_;
+};
+
+void RunSearch(CliAction action, WindowState& state, CliControls& controls, Platform& platform) {
   switch (action) {
     case CliAction::QuickSearch: QuickSearch(state, controls, platform); break;
     case CliAction::Explore: Explore(state, controls, platform); break;
     // The command itself is the confirmation: the question is answered Yes.
-    case CliAction::CombThrough: CombThrough(state, controls, platform); break;
+    case CliAction::CombThrough:
+      controls.ShowProgress("comb");
+      CombThrough(state, controls, platform);
+      controls.EndProgress();
+      break;
   }
 }
 
@@ -38,7 +72,7 @@ void SelectLines(const CliOptions& options, MemoryControls& controls) {
 int Run(const CliOptions& options) {
   auto platform = NewSystemPlatform(options.drives);
   auto state = std::make_unique<WindowState>();
-  MemoryControls controls;
+  CliControls controls(options.progress);
   controls.text1 = options.letter;
   controls.text2 = options.target.value_or(DefaultTargetDirectory());
 
@@ -49,7 +83,9 @@ int Run(const CliOptions& options) {
   }
   if (options.retrieves() && controls.retrieve_enabled) {
     SelectLines(options, controls);
+    controls.ShowProgress("retrieve");
     Retrieve(*state, controls, *platform);
+    controls.EndProgress();
   }
 
   std::string report = options.json ? JsonReport(controls) + "\n" : TextReport(controls);

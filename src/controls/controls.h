@@ -46,7 +46,8 @@ class Controls {
   virtual void ShowMessage(const std::string& text, const std::string& title) = 0;
   virtual bool AskYesNo(const std::string& text, const std::string& title) = 0;
 
-  // How far a long copy or scan has come; a window shows only the hourglass.
+  // How far a long copy or scan has come: `done` bytes of `total`, where a
+  // total of 0 or less is unknown. A window shows only the hourglass.
   virtual void ReportProgress(std::int64_t /*done*/, std::int64_t /*total*/) {}
 };
 

@@ -3,7 +3,8 @@
 // A Volume never writes. Read() answers "the bytes at absolute offset X":
 // it delivers as many as the volume holds there, fewer (down to 0) where the
 // volume ends or the device fails, and 0 for a negative offset. The volume is
-// closed when the object is destroyed.
+// closed when the object is destroyed. Size() tells how many bytes it holds,
+// where the system can say, so a long scan can show how far it has come.
 #pragma once
 
 #include <cstddef>
@@ -19,6 +20,10 @@ class Volume {
   // Reads up to buffer.size() bytes at `offset`; returns the count delivered.
   // Bytes of `buffer` past that count are unspecified.
   virtual std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) = 0;
+
+  // The volume's length in bytes, or -1 when the system cannot tell. Only
+  // for showing progress: reads, not this figure, decide where a scan ends.
+  virtual std::int64_t Size() const { return -1; }
 };
 
 }  // namespace kvx

@@ -46,11 +46,14 @@ void CombThrough(WindowState& state, Controls& controls, Platform& platform) {
   state.FoundCount = 0;
   state.ScanOffset = kScanBase;
   WindowedBlockReader reader(card, kFileHeaderSize);
+  const std::int64_t card_size = CardSize(card);
   while (state.FoundCount < kMostFiles) {
     state.ScanOffset += kSectorSize;
     std::int64_t windows_before = reader.windows_read();
     std::span<const std::byte> block = reader.BlockAt(state.ScanOffset);
-    if (reader.windows_read() != windows_before) controls.ReportProgress(reader.reached(), 0);
+    if (reader.windows_read() != windows_before) {
+      controls.ReportProgress(reader.reached(), card_size);
+    }
     if (block.empty()) break;
     if (!IsFileHeader(block)) continue;
 

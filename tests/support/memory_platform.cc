@@ -27,6 +27,8 @@ class MemoryVolume final : public Volume {
     return static_cast<std::size_t>(end - offset);
   }
 
+  std::int64_t Size() const override { return static_cast<std::int64_t>(card_.bytes.size()); }
+
  private:
   Card& card_;
   std::shared_ptr<int> open_count_;

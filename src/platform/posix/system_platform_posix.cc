@@ -1,7 +1,10 @@
 // POSIX: drive letters come from the drive map; the card is read with pread on
 // a descriptor opened O_RDONLY, targets are created with O_CREAT|O_EXCL.
+// A block device's size comes from Linux's BLKGETSIZE64.
 #include <fcntl.h>
+#include <linux/fs.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,6 +44,18 @@ class PosixVolume final : public Volume {
       done += static_cast<std::size_t>(got);
     }
     return done;
+  }
+
+  // A card image's file length, or a block device's, which fstat gives as 0.
+  std::int64_t Size() const override {
+    struct stat st {};
+    if (::fstat(fd_, &st) != 0) return -1;
+    if (S_ISREG(st.st_mode)) return static_cast<std::int64_t>(st.st_size);
+    std::uint64_t device_bytes = 0;
+    if (S_ISBLK(st.st_mode) && ::ioctl(fd_, BLKGETSIZE64, &device_bytes) == 0) {
+      return static_cast<std::int64_t>(device_bytes);
+    }
+    return -1;
   }
 
  private:

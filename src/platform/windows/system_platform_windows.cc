@@ -1,6 +1,7 @@
 // Windows: a drive letter names the card's raw volume "\\.\L:", opened with
 // GENERIC_READ and read at 64-bit positions; targets are created CREATE_NEW.
 #include <windows.h>
+#include <winioctl.h>
 
 #include <algorithm>
 #include <string>
@@ -55,6 +56,20 @@ class WindowsVolume final : public Volume {
       done += got;
     }
     return done;
+  }
+
+  // A raw volume answers the disk's length query; an ordinary file (a card
+  // image) does not, but has a file size.
+  std::int64_t Size() const override {
+    GET_LENGTH_INFORMATION length{};
+    DWORD returned = 0;
+    if (DeviceIoControl(handle_.get(), IOCTL_DISK_GET_LENGTH_INFO, nullptr, 0, &length,
+                        sizeof(length), &returned, nullptr)) {
+      return length.Length.QuadPart;
+    }
+    LARGE_INTEGER file_size{};
+    if (GetFileSizeEx(handle_.get(), &file_size)) return file_size.QuadPart;
+    return -1;
   }
 
  private:
