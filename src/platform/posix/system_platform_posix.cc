@@ -86,8 +86,13 @@ class PosixTargetFile final : public TargetFile {
 
 // Opens a card path for reading only. O_NONBLOCK keeps a FIFO from hanging the
 // open; anything but a regular file or a device is refused.
+constexpr int kCardOpenFlags = O_RDONLY | O_CLOEXEC | O_NONBLOCK;
+static_assert((kCardOpenFlags & O_ACCMODE) == O_RDONLY &&
+                  (kCardOpenFlags & (O_CREAT | O_TRUNC | O_APPEND)) == 0,
+              "the card is opened for reading only");
+
 int OpenCardReadOnly(const std::string& path) {
-  int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  int fd = ::open(path.c_str(), kCardOpenFlags);
   if (fd < 0) return -1;
   struct stat st {};
   bool readable_kind = ::fstat(fd, &st) == 0 &&

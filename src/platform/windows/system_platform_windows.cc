@@ -97,12 +97,18 @@ class WindowsTargetFile final : public TargetFile {
   HandleOwner handle_;
 };
 
+// The only access the card is ever opened with: reading, never writing.
+constexpr DWORD kCardAccess = GENERIC_READ;
+static_assert((kCardAccess & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FILE_APPEND_DATA)) ==
+                  0,
+              "the card is opened for reading only");
+
 class WindowsPlatform final : public Platform {
  public:
   std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
     std::string path = "\\\\.\\" + letter + ":";
-    HANDLE handle = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE handle =
+        CreateFileA(path.c_str(), kCardAccess, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<WindowsVolume>(handle);
   }
