@@ -3,10 +3,9 @@
 #include <span>
 #include <string>
 
-#include "card/card_prologue.h"
 #include "card/file_header.h"
 #include "card/windowed_block_reader.h"
-#include "search/search_closing.h"
+#include "search/header_search_steps.h"
 
 namespace kvx {
 
@@ -30,19 +29,12 @@ void CombThrough(WindowState& state, Controls& controls, Platform& platform) {
   controls.SetCaption(Label::Label1, "Skipped DIR region");
   controls.SetCaption(Label::Label2, "");
   controls.SetBusyPointer(true);
-  controls.SetSizeOptionsVisible(false);
-  state.SizeMode = 0;
-  // The prologue takes the letter and tests it first; Label3 is emptied in between.
-  controls.SetCaption(Label::Label3, "");
-  if (!CardPrologue(card, controls, platform, [&] { state.FoundCount = 0; })) {
-    controls.SetBusyPointer(false);
-    return;
-  }
-  controls.ClearList();
+  if (!OpenHeaderSearch(state, controls, platform)) return;
 
   // Every sector boundary up to the end of the card, as the question promises;
-  // a step count taken from SectorsPerFat would stop at a sixteenth of it. The scan ends at the first block that one
-  // 1536-byte read would not deliver whole, or at the 2048th file.
+  // a step count taken from SectorsPerFat would stop at a sixteenth of it.
+  // The scan ends at the first block that one 1536-byte read would not
+  // deliver whole, or at the 2048th file.
   state.FoundCount = 0;
   state.ScanOffset = kScanBase;
   WindowedBlockReader reader(card, kFileHeaderSize);

@@ -4,9 +4,8 @@
 #include <string>
 
 #include "card/card_layout.h"
-#include "card/card_prologue.h"
 #include "card/file_header.h"
-#include "search/search_closing.h"
+#include "search/header_search_steps.h"
 
 namespace kvx {
 
@@ -27,15 +26,7 @@ void Explore(WindowState& state, Controls& controls, Platform& platform) {
   controls.SetBusyPointer(true);
   controls.SetCaption(Label::Label1, "Skipepd DIR region");  // sic: the caption as shipped
   controls.SetCaption(Label::Label2, "");
-  controls.SetSizeOptionsVisible(false);
-  state.SizeMode = 0;
-  // The prologue takes the letter and tests it first; Label3 is emptied in between.
-  controls.SetCaption(Label::Label3, "");
-  if (!CardPrologue(card, controls, platform, [&] { state.FoundCount = 0; })) {
-    controls.SetBusyPointer(false);
-    return;
-  }
-  controls.ClearList();
+  if (!OpenHeaderSearch(state, controls, platform)) return;
 
   state.ScanOffset = 0;
   RegionProbe region = FindDataRegion(card, controls);

@@ -1,0 +1,22 @@
+// The steps Explore and Comb Through share around their walk or scan.
+#pragma once
+
+#include "controls/controls.h"
+#include "platform/platform.h"
+#include "search/window_state.h"
+
+namespace kvx {
+
+// Run once the action's own captions are set and the hourglass shows: hides
+// the size options and sets SizeMode to 0 (the options' selection stays),
+// empties Label3, runs the card prologue (FoundCount 0 once the card is open)
+// and empties List1. Returns false, with the default pointer back, when the
+// prologue ended the action.
+bool OpenHeaderSearch(WindowState& state, Controls& controls, Platform& platform);
+
+// "No KVX Files found" and Command2 disabled when FoundCount is 0 or less;
+// otherwise FoundCount + " KVX File(s) found" and Command2 enabled. Then
+// closes the card and restores the default pointer.
+void CloseHeaderSearch(WindowState& state, Controls& controls);
+
+}  // namespace kvx
