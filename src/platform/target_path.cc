@@ -7,4 +7,6 @@ std::string WithoutTrailingBlanks(std::string path) {
   return path;
 }
 
+bool IsWholePath(const std::string& path) { return path.find('\0') == std::string::npos; }
+
 }  // namespace kvx

@@ -9,4 +9,8 @@ namespace kvx {
 // found file is padded with blanks, and the file is created without them.
 std::string WithoutTrailingBlanks(std::string path);
 
+// False for a path with a NUL in it: the system would take only the part
+// before the NUL, a different file from the one the user named.
+bool IsWholePath(const std::string& path);
+
 }  // namespace kvx

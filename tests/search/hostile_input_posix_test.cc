@@ -248,7 +248,10 @@ INSTANTIATE_TEST_SUITE_P(
         Text2Case("Text2 under a file and a missing directory", "out/file/sub/",
                   {"card.img", "out", "out/file"}, false),
         Text2Case("Text2 of 4000 characters", "out/" + std::string(3995, 'a') + "/",
-                  {"card.img", "out", "out/file"}, false)),
+                  {"card.img", "out", "out/file"}, false),
+        // The system would stop at the NUL and create "out/new" instead.
+        Text2Case("Text2 with a NUL", std::string("out/new\0/", 9), {"card.img", "out", "out/file"},
+                  false)),
     [](const auto& info) {
       std::string name;
       for (char c : std::string(info.param.what)) {

@@ -122,10 +122,12 @@ class PosixPlatform final : public Platform {
 
   bool FileExists(const std::string& path) override {
     struct stat st {};
-    return ::stat(WithoutTrailingBlanks(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    return IsWholePath(path) && ::stat(WithoutTrailingBlanks(path).c_str(), &st) == 0 &&
+           S_ISREG(st.st_mode);
   }
 
   std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override {
+    if (!IsWholePath(path)) return nullptr;
     int fd = ::open(WithoutTrailingBlanks(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
                     0644);
     if (fd < 0) return nullptr;

@@ -109,6 +109,12 @@ class WindowsPlatform final : public Platform {
     std::string path = "\\\\.\\" + letter + ":";
     HANDLE handle =
         CreateFileA(path.c_str(), kCardAccess, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+    // A volume that Windows has mounted opens only when others may go on
+    // writing to it; reading it is all the same to us, so ask again that way.
+    if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
+      handle = CreateFileA(path.c_str(), kCardAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                           OPEN_EXISTING, 0, nullptr);
+    }
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<WindowsVolume>(handle);
   }
@@ -117,6 +123,7 @@ class WindowsPlatform final : public Platform {
   // files, system files and directories do not count.
   bool FileExists(const std::string& path) override {
     WIN32_FIND_DATAW found;
+    if (!IsWholePath(path)) return false;
     HANDLE search = FindFirstFileW(Widen(WithoutTrailingBlanks(path)).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) return false;
     constexpr DWORD kNotOrdinary =
@@ -130,6 +137,7 @@ class WindowsPlatform final : public Platform {
   }
 
   std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override {
+    if (!IsWholePath(path)) return nullptr;
     HANDLE handle = CreateFileW(Widen(WithoutTrailingBlanks(path)).c_str(), GENERIC_WRITE, 0,
                                 nullptr, CREATE_NEW, 0, nullptr);
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
