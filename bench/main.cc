@@ -185,7 +185,7 @@ int Run(const Options& options) {
     return Seconds([&] { action(state, controls, *platform); });
   };
 
-  const int runs = 3;
+  const int runs = 5;
   const int cheap_runs = 7;
   std::vector<double> sequential, comb, quick, explore, straightforward;
   std::vector<BenchFile> comb_found, reference_found;
