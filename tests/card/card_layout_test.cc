@@ -57,14 +57,6 @@ TEST(EntryProbeTest, ShortFirstBlockIsTroubleAndNeverTriesTheSecond) {
   EXPECT_EQ(card.reads.size(), 1u);
 }
 
-TEST(EntryProbeTest, TwoGBlockCutShortByTheCardsEndStillCountsByItsMarker) {
-  CardImage image(CardImage::Layout::G2, 124928 + 100);
-  ActionHarness h;
-  h.InsertCard(image);
-  Open(h);
-  EXPECT_EQ(FindEntryRegion(h.state->card, h.controls), RegionProbe::Layout2G);
-}
-
 struct DataProbeCase {
   const char* what;
   std::int64_t length;

@@ -45,31 +45,36 @@ INSTANTIATE_TEST_SUITE_P(Texts, DriveLetterTest,
                                            LetterCase{"c", nullptr}, LetterCase{"1", nullptr},
                                            LetterCase{"", nullptr}, LetterCase{" E", nullptr}));
 
-TEST(CardPrologueTest, UnmappedLetterShowsCantOpenAndLeavesTheRestAlone) {
+struct FailedOpenCase {
+  const char* text1;
+  std::vector<std::byte> card;  // under drive E
+  const char* label2;
+  bool left_open;
+};
+
+class PrologueFailureTest : public ::testing::TestWithParam<FailedOpenCase> {};
+
+TEST_P(PrologueFailureTest, ShowsItsCaptionAndLeavesTheRestAlone) {
   ActionHarness h;
-  h.controls.text1 = "[";
+  h.InsertBytes(GetParam().card);
+  h.controls.text1 = GetParam().text1;
   h.controls.label1 = "before1";
   h.controls.label3 = "before3";
   h.controls.lines = {"a line"};
   h.controls.retrieve_enabled = true;
   EXPECT_FALSE(RunPrologue(h));
-  EXPECT_EQ(h.controls.label2, "Can't open SD");
+  EXPECT_EQ(h.controls.label2, GetParam().label2);
   EXPECT_EQ(h.controls.label1, "before1");
   EXPECT_EQ(h.controls.label3, "before3");
   EXPECT_EQ(h.controls.lines.size(), 1u);
-  EXPECT_TRUE(h.controls.retrieve_enabled);
-  EXPECT_EQ(h.state->card.VolumeHandle, nullptr);
+  // Command2 is disabled only once the card is open.
+  EXPECT_EQ(h.controls.retrieve_enabled, !GetParam().left_open);
+  EXPECT_EQ(h.state->card.VolumeHandle != nullptr, GetParam().left_open);
 }
 
-TEST(CardPrologueTest, EmptyVolumeShowsCantReadAndStaysOpen) {
-  ActionHarness h;
-  h.InsertBytes({});
-  h.controls.retrieve_enabled = true;
-  EXPECT_FALSE(RunPrologue(h));
-  EXPECT_EQ(h.controls.label2, "Can't read SD");
-  EXPECT_FALSE(h.controls.retrieve_enabled);
-  EXPECT_NE(h.state->card.VolumeHandle, nullptr);
-}
+INSTANTIATE_TEST_SUITE_P(Ends, PrologueFailureTest,
+                         ::testing::Values(FailedOpenCase{"[", {}, "Can't open SD", false},
+                                           FailedOpenCase{"E", {}, "Can't read SD", true}));
 
 TEST(CardPrologueTest, ShortBootSectorIsDecodedWithMissingBytesAsZero) {
   ActionHarness h;
