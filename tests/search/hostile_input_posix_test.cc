@@ -1,18 +1,27 @@
-// Hostile cards and texts, end to end on the real file system: each case runs
-// Quick Search, Explore and Comb Through, each followed by Retrieve of every
-// line. Whatever the card or the texts hold, nothing crashes, the card image
-// keeps its bytes, no file appears outside the target directory, and no
-// recovered file holds more than the card had.
+// The card is only ever read, and hostile cards, drives and texts do no harm.
+// End to end on the real file system, each case runs Quick Search, Explore
+// and Comb Through, each followed by Retrieve of every line, on a card image
+// made read-only with an old modification time. Whatever the card, the drive
+// or the texts hold, nothing crashes or hangs, every file there before keeps
+// its bytes, the image its time and mode, files appear only where the case
+// says (never outside the test directory), and no recovered file holds more
+// than the card had.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
-#include <algorithm>
-#include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <set>
+#include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "controls/memory_controls.h"
@@ -28,237 +37,203 @@ namespace kvx::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using Layout = CardImage::Layout;
 using Bytes = std::vector<std::byte>;
+using Strings = std::vector<std::string>;
 
 constexpr char kTooLow[] = "Sorry, but I think this drive letter is too low to be a SD drive";
 constexpr char kCantReadSd[] = "Can't read from SD, please resite the SD and try again";
-constexpr char kCantCreate[] = "Can't create target file...";
-
-struct HostileRun {
-  std::string quick_label2;
-  std::vector<std::vector<std::string>> lines;  // per search
-  std::vector<std::string> messages;            // every message box, in order
-  std::set<std::string> listing;                // the test directory, relative
-};
-
-struct HostileCase {
-  const char* what;
-  std::function<Bytes()> card;
-  std::string text1 = "E";
-  std::string text2 = "out/";  // under the test directory
-  std::function<void(const fs::path&)> prepare = [](const fs::path&) {};
-  std::function<void(const HostileRun&)> expect;
-};
-
-void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.what; }
-
-// A 2G card of 2 KiB clusters whose data region is found; `change` adds to it.
-Bytes SmallCard(const std::function<void(CardImage&)>& change = [](CardImage&) {}) {
-  CardImage image(Layout::G2, 200 * 1024);
-  image.SetSectorsPerCluster(4);
-  image.PlaceHeader(image.DataRegionOffset(), 0);
-  image.PlaceFile(image.ClusterOffset(3), 2000);
-  image.AddEntry("DATA0001.KVX", 3, 3536);
-  change(image);
-  return image.bytes();
-}
 
 void SetNameBytes(CardImage& image, int slot, std::string_view name_bytes) {
   std::int64_t at = image.EntryRegionOffset() + 32 * slot + 1;  // after byte 0, never shown
   for (char c : name_bytes) image.SetByte(at++, static_cast<std::uint8_t>(c));
 }
 
-std::vector<std::string> Repeat(const std::string& text, int times) {
-  return std::vector<std::string>(static_cast<std::size_t>(times), text);
+// Every entry under `root`, relative, with a regular file's bytes.
+std::map<std::string, std::string> Listing(const fs::path& root) {
+  std::map<std::string, std::string> listing;
+  for (const auto& entry : fs::recursive_directory_iterator(root)) {
+    std::string& bytes = listing[fs::relative(entry.path(), root).generic_string()];
+    std::ifstream in(entry.is_regular_file() ? entry.path() : "", std::ios::binary);  // no FIFO
+    bytes.assign(std::istreambuf_iterator(in), {});
+  }
+  return listing;
 }
 
-// A List1 line: the name in its 20 characters, then the rest.
-std::string Line(std::string name, const std::string& rest) {
-  name.resize(20, ' ');
-  return name + " " + rest;
-}
+// Each case's test directory holds card.img, a FIFO "fifo", and under "out"
+// a file "file" and "sub/DATA0001.KVX".
+struct HostileCase {
+  const char* name;
+  std::function<void(CardImage&)> change = [](CardImage&) {};  // to the small card below
+  std::int64_t length = -1;                 // where the card is cut short; -1: whole
+  std::string text1 = "E", text2 = "out/";  // Text2 under the test directory
+  std::string drive = "card.img";           // what E maps to, under the test directory
+  std::string label2 = "SD Name: ";         // in Quick Search's Label2
+  Strings messages = {};                    // every message, the test directory left out
+  std::string created = {};                 // the files created, under the test directory
+  rlim_t file_size_limit = 0;               // 0: none
+};
 
-std::string ReadWhole(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
+void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
 
-class HostileInputTest : public ::testing::TestWithParam<HostileCase> {};
+class HostileInputTest : public ::testing::TestWithParam<HostileCase> {
+ protected:
+  void RunEveryAction(const std::string& prefix) {
+    const HostileCase& c = GetParam();
+    DriveMap drives;
+    ASSERT_EQ(drives.Add("E=" + (fs::path(prefix) / c.drive).string()), std::nullopt);
+    auto platform = NewSystemPlatform(drives);
+    WindowState state;
+    Strings messages;
+    using Action = void (*)(WindowState&, Controls&, Platform&);
+    for (Action search : {Action{QuickSearch}, Action{Explore}, Action{CombThrough}}) {
+      MemoryControls controls;
+      controls.text1 = c.text1;
+      controls.text2 = prefix + c.text2;
+      search(state, controls, *platform);
+      EXPECT_TRUE(search != QuickSearch || controls.label2.find(c.label2) != std::string::npos)
+          << controls.label2;
+      for (int line = 0; line < controls.LineCount(); ++line) controls.Select(line);
+      Retrieve(state, controls, *platform);
+      for (ShownMessage& m : controls.messages)
+        messages.push_back(m.text.starts_with(prefix) ? m.text.substr(prefix.size()) : m.text);
+    }
+    EXPECT_EQ(messages, c.messages);
+  }
+};
 
 TEST_P(HostileInputTest, NothingCrashesEscapesOrIsInvented) {
   const HostileCase& c = GetParam();
   TempDir dir;
   const fs::path image = dir.path() / "card.img";
-  const Bytes card = c.card();
+  CardImage small(CardImage::Layout::G2, 200 * 1024);  // the data region found, 2 KiB clusters
+  small.SetSectorsPerCluster(4);
+  small.PlaceHeader(small.DataRegionOffset(), 0);
+  small.PlaceFile(small.ClusterOffset(3), 2000);
+  small.AddEntry("DATA0001.KVX", 3, 3536);  // its header says 3536 too
+  c.change(small);
+  Bytes card = small.bytes();
+  if (c.length >= 0) card.resize(static_cast<std::size_t>(c.length));
   std::ofstream(image, std::ios::binary)
       .write(reinterpret_cast<const char*>(card.data()), static_cast<std::streamsize>(card.size()));
-  fs::create_directory(dir.path() / "out");
-  c.prepare(dir.path());
-  const std::string card_before = ReadWhole(image);
+  fs::create_directories(dir.path() / "out" / "sub");
+  std::ofstream(dir.path() / "out" / "file") << "x";
+  std::ofstream(dir.path() / "out" / "sub" / "DATA0001.KVX") << "keep";
+  ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
+  // An old time, so any write would move it visibly; then no permission to write.
+  const timespec old_times[2] = {{1000000000, 0}, {1000000000, 0}};
+  ASSERT_EQ(::utimensat(AT_FDCWD, image.c_str(), old_times, 0), 0);
+  ASSERT_EQ(::chmod(image.c_str(), 0444), 0);
+  const auto before = Listing(dir.path());
 
-  DriveMap drives;
-  ASSERT_EQ(drives.Add("E=" + image.string()), std::nullopt);
-  auto platform = NewSystemPlatform(drives);
-  WindowState state;
-  HostileRun run;
-  using Action = void (*)(WindowState&, Controls&, Platform&);
-  for (Action search : {Action{QuickSearch}, Action{Explore}, Action{CombThrough}}) {
-    MemoryControls controls;
-    controls.text1 = c.text1;
-    controls.text2 = dir.prefix() + c.text2;
-    search(state, controls, *platform);
-    if (search == QuickSearch) run.quick_label2 = controls.label2;
-    run.lines.push_back(controls.lines);
-    for (int line = 0; line < controls.LineCount(); ++line) controls.Select(line);
-    Retrieve(state, controls, *platform);
-    for (const ShownMessage& message : controls.messages) run.messages.push_back(message.text);
+  if (c.file_size_limit == 0) {
+    RunEveryAction(dir.prefix());
+  } else {  // in a child process, which alone has the limit
+    auto limited = [&] {
+      ::signal(SIGXFSZ, SIG_IGN);
+      const rlimit limit{c.file_size_limit, c.file_size_limit};
+      ::setrlimit(RLIMIT_FSIZE, &limit);
+      RunEveryAction(dir.prefix());
+      std::exit(HasFailure() ? 1 : 0);
+    };
+    EXPECT_EXIT(limited(), ::testing::ExitedWithCode(0), "");
   }
-  state.card.VolumeHandle.reset();
 
-  for (const auto& entry : fs::recursive_directory_iterator(dir.path())) {
-    std::string relative = fs::relative(entry.path(), dir.path()).generic_string();
-    run.listing.insert(relative);
-    if (relative == "card.img" || relative == "out") continue;
-    EXPECT_EQ(relative.rfind("out/", 0), 0u) << relative;
-    if (entry.is_regular_file()) {
-      EXPECT_LE(entry.file_size(), card.size()) << relative;
+  std::set<std::string> created;
+  for (const auto& [name, bytes] : Listing(dir.path())) {
+    auto old = before.find(name);
+    if (old != before.end()) {
+      EXPECT_EQ(bytes, old->second) << name;
+    } else {
+      created.insert(name);
+      EXPECT_LE(bytes.size(), card.size()) << name;
     }
   }
-  EXPECT_EQ(ReadWhole(image), card_before);
-  c.expect(run);
+  std::istringstream names(c.created);
+  EXPECT_EQ(created, std::set<std::string>(std::istream_iterator<std::string>(names), {}));
+  struct stat after {};
+  ASSERT_EQ(::stat(image.c_str(), &after), 0);
+  EXPECT_EQ(std::tuple(after.st_mtim.tv_sec, after.st_mtim.tv_nsec, after.st_mode & 07777),
+            std::tuple(old_times[1].tv_sec, 0L, 0444u));
 }
 
-// Cases that read the card as "E" and then meet odd target texts.
-HostileCase Text2Case(const char* what, std::string text2, std::set<std::string> listing,
-                      bool created) {
-  return {what,
-          [] { return SmallCard(); },
-          "E",
-          std::move(text2),
-          [](const fs::path& d) { std::ofstream(d / "out" / "file") << "x"; },
-          [listing, created](const HostileRun& run) {
-            EXPECT_EQ(run.listing, listing);
-            EXPECT_EQ(run.messages, created ? std::vector<std::string>{} : Repeat(kCantCreate, 3));
-          }};
-}
+// One message from each search's Retrieve.
+const Strings kNoOpen(3, kCantReadSd), kNoCreate(3, "Can't create target file...");
+constexpr char kOpen[] = "Can't open SD";
 
-// Odd Text1 texts with drive E mapped: each search ends in its prologue,
-// with `search_message` or Label2 `label2`, and Retrieve cannot open the card.
-HostileCase Text1Case(const char* what, std::string text1, const char* label2, bool too_low) {
-  return {what,
-          [] { return SmallCard(); },
-          std::move(text1),
-          "out/",
-          [](const fs::path&) {},
-          [label2, too_low](const HostileRun& run) {
-            EXPECT_EQ(run.quick_label2, label2);
-            std::vector<std::string> one_search =
-                too_low ? std::vector<std::string>{kTooLow, kCantReadSd}
-                        : std::vector<std::string>{kCantReadSd};
-            std::vector<std::string> all;
-            for (int i = 0; i < 3; ++i) all.insert(all.end(), one_search.begin(), one_search.end());
-            EXPECT_EQ(run.messages, all);
-            EXPECT_EQ(run.listing, (std::set<std::string>{"card.img", "out"}));
-          }};
-}
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cases, HostileInputTest, ::testing::ValuesIn(std::vector<HostileCase>{
+    {.name = "NamesWithSeparatorsDotsAndOddBytes", .change = [](CardImage& image) {
+       image.PlaceFile(image.ClusterOffset(5), 10);
+       SetNameBytes(image, image.AddEntry("X.KVX", 5, 1546), "/../../KVX");
+       SetNameBytes(image, image.AddEntry("Y.KVX", 5, 1546), "\x01\x7F\xE9\x81\\ab\x1F..");
+     }, .created = "out/D_.._.._.KVX out/D__\xC3\xA9\xC2\x81_ab._.. out/DATA0001.KVX"
+                   " out/RECOVER0.KVX out/RECOVER1.KVX out/FOUND0.KVX out/FOUND1.KVX"
+                   " out/FOUND2.KVX"},
+    // Sizes of 2^31 and 2^32 - 1 and a cluster far past the card's end: each
+    // copy stops at the card's end; the walk's step past 2^32 bytes ends it.
+    {.name = "LengthsAndOffsetsBeyond2To31And2To32", .change = [](CardImage& image) {
+       image.PlaceHeader(image.ClusterOffset(5), 0xFFFFFFFFu);
+       image.AddEntry("DHUGE001.KVX", 5, 0x80000000u);
+       image.PlaceHeader(image.ClusterOffset(7), 0x7FFFFFFFu - 1536);
+       image.AddEntry("DFAR0001.KVX", 0xFFFF, 0xFFFFFFFFu);
+     }, .created = "out/DATA0001.KVX out/DHUGE001.KVX out/DFAR0001.KVX out/RECOVER0.KVX "
+                   "out/RECOVER1.KVX out/FOUND0.KVX out/FOUND1.KVX out/FOUND2.KVX out/FOUND3.KVX"},
+    // The walk stays at the data region and ends after its header.
+    {.name = "SectorsPerCluster0", .change = [](CardImage& i) { i.SetSectorsPerCluster(0); },
+     .created = "out/DATA0001.KVX out/RECOVER0.KVX out/FOUND0.KVX out/FOUND1.KVX"},
+    {.name = "BootSectorOf1Byte", .length = 1},
+    {.name = "ImageOf0Bytes", .length = 0, .label2 = "Can't read SD"},
+    {.name = "NulBeforeTheLetter", .text1 = std::string("\0E", 2), .label2 = "",
+     .messages = {kTooLow, kCantReadSd, kTooLow, kCantReadSd, kTooLow, kCantReadSd}},
+    {.name = "MultibyteLetter", .text1 = "\xC3\x89", .label2 = kOpen, .messages = kNoOpen},
+    {.name = "LoneLeadByteLetter", .text1 = "\xF0", .label2 = kOpen, .messages = kNoOpen},
+    // Text2 is a prefix: naming a file, the names follow its name.
+    {.name = "Text2NamingAFile", .text2 = "out/file", .created = "out/fileDATA0001.KVX "
+                                   "out/fileRECOVER0.KVX out/fileFOUND0.KVX out/fileFOUND1.KVX"},
+    {.name = "Text2UnderAFile", .text2 = "out/file/", .messages = kNoCreate},
+    {.name = "Text2MissingDirectory", .text2 = "none/", .messages = kNoCreate},
+    {.name = "Text2Of4000Characters", .text2 = "out/" + std::string(3995, 'a') + "/",
+     .messages = kNoCreate},
+    // The system would stop at the NUL and create "out/new" instead.
+    {.name = "Text2WithANul", .text2 = std::string("out/new\0/", 9), .messages = kNoCreate},
+    {.name = "ExistingTarget", .text2 = "out/sub/",
+     .messages = {"out/sub/DATA0001.KVX         exists, please select a different directory"},
+     .created = "out/sub/RECOVER0.KVX out/sub/FOUND0.KVX out/sub/FOUND1.KVX"},
+    // Writes past 3000 bytes fail: each run stops at its first file that long.
+    {.name = "FileSizeLimit", .messages = Strings(3, "Can't write target file..."),
+     .created = "out/DATA0001.KVX out/RECOVER0.KVX out/FOUND1.KVX", .file_size_limit = 3000},
+    {.name = "DriveIsADirectory", .drive = "out", .label2 = kOpen, .messages = kNoOpen},
+    {.name = "DriveIsAFifoWithNoWriter", .drive = "fifo", .label2 = kOpen, .messages = kNoOpen},
+    {.name = "DriveIsDevNull", .drive = "/dev/null", .label2 = "Can't read SD"},
+    {.name = "DriveIsMissing", .drive = "none.img", .label2 = kOpen, .messages = kNoOpen}}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
-INSTANTIATE_TEST_SUITE_P(
-    Cases, HostileInputTest,
-    ::testing::Values(
-        HostileCase{"names with separators dots control and high bytes",
-                    [] {
-                      return SmallCard([](CardImage& image) {
-                        image.PlaceFile(image.ClusterOffset(5), 10);
-                        SetNameBytes(image, image.AddEntry("X.KVX", 5, 1546), "/../../KVX");
-                        SetNameBytes(image, image.AddEntry("Y.KVX", 5, 1546),
-                                     "\x01\x7F\xE9\x81\\ab\x1F..");
-                      });
-                    },
-                    "E", "out/", [](const fs::path&) {},
-                    [](const HostileRun& run) {
-                      ASSERT_EQ(run.lines[0].size(), 3u);
-                      EXPECT_TRUE(run.messages.empty());
-                      EXPECT_TRUE(run.listing.count("out/D_.._.._.KVX"));
-                      EXPECT_TRUE(run.listing.count("out/D__\xC3\xA9\xC2\x81_ab._.."));
-                    }},
-        HostileCase{
-            "lengths and offsets beyond 2^31 and 2^32",
-            [] {
-              return SmallCard([](CardImage& image) {
-                image.PlaceHeader(image.ClusterOffset(5), 0xFFFFFFFFu);
-                image.AddEntry("DHUGE001.KVX", 5, 0x80000000u);
-                image.PlaceHeader(image.ClusterOffset(7), 0x7FFFFFFFu - 1536);
-                image.AddEntry("DFAR0001.KVX", 0xFFFF, 0xFFFFFFFFu);
-              });
-            },
-            "E", "out/", [](const fs::path&) {},
-            [](const HostileRun& run) {
-              EXPECT_TRUE(run.messages.empty());
-              std::int64_t far = (0xFFFF - 2) * 2048 + 141312;
-              EXPECT_EQ(run.lines[0],
-                        (std::vector<std::string>{
-                            Line("DATA0001.KVX", "Size: 3536 @143360"),
-                            Line("DHUGE001.KVX", "SizeH: 4294968831 or SizeF: 2147483648 @147456"),
-                            Line("DFAR0001.KVX", "Size: 4294967295 @" + std::to_string(far))}));
-              // The walk's step past 2^32 bytes ends it at the card's end.
-              EXPECT_EQ(run.lines[1].size(), 2u);
-              EXPECT_EQ(run.lines[2].size(), 4u);
-            }},
-        HostileCase{"sectors per cluster 0",
-                    [] {
-                      CardImage image(Layout::G1, 120 * 1024);
-                      image.SetSectorsPerCluster(0);
-                      image.PlaceFile(image.DataRegionOffset(), 600);
-                      image.AddEntry("DATA0001.KVX", 9, 2136);
-                      return image.bytes();
-                    },
-                    "E", "out/", [](const fs::path&) {},
-                    [](const HostileRun& run) {
-                      EXPECT_EQ(run.lines[0], std::vector<std::string>{
-                                                  Line("DATA0001.KVX", "Size: 2136 @80384")});
-                      EXPECT_EQ(run.lines[1], std::vector<std::string>{
-                                                  Line("RECOVER0.KVX", "Size: 2136 @80384")});
-                      EXPECT_TRUE(run.messages.empty());
-                    }},
-        HostileCase{"a boot sector of 1 byte", [] { return Bytes{std::byte{0xEB}}; }, "E", "out/",
-                    [](const fs::path&) {},
-                    [](const HostileRun& run) {
-                      EXPECT_EQ(run.quick_label2.rfind("SD Name: ", 0), 0u);
-                      EXPECT_EQ(run.lines, (std::vector<std::vector<std::string>>(3)));
-                      EXPECT_TRUE(run.messages.empty());
-                    }},
-        HostileCase{"an image of 0 bytes", [] { return Bytes{}; }, "E", "out/",
-                    [](const fs::path&) {},
-                    [](const HostileRun& run) {
-                      EXPECT_EQ(run.quick_label2, "Can't read SD");
-                      EXPECT_TRUE(run.messages.empty());
-                    }},
-        Text1Case("an empty drive letter", "", "", true),
-        Text1Case("a NUL before the letter", std::string("\0E", 2), "", true),
-        Text1Case("a bracket", "[", "Can't open SD", false),
-        Text1Case("a backslash", "\\", "Can't open SD", false),
-        Text1Case("a multibyte letter", "\xC3\x89", "Can't open SD", false),
-        Text1Case("a lone lead byte", "\xF0", "Can't open SD", false),
-        Text2Case("Text2 naming a file", "out/file",
-                  {"card.img", "out", "out/file", "out/fileDATA0001.KVX", "out/fileRECOVER0.KVX",
-                   "out/fileFOUND0.KVX", "out/fileFOUND1.KVX"},
-                  true),
-        Text2Case("Text2 under a file", "out/file/", {"card.img", "out", "out/file"}, false),
-        Text2Case("Text2 under a file and a missing directory", "out/file/sub/",
-                  {"card.img", "out", "out/file"}, false),
-        Text2Case("Text2 of 4000 characters", "out/" + std::string(3995, 'a') + "/",
-                  {"card.img", "out", "out/file"}, false),
-        // The system would stop at the NUL and create "out/new" instead.
-        Text2Case("Text2 with a NUL", std::string("out/new\0/", 9), {"card.img", "out", "out/file"},
-                  false)),
-    [](const auto& info) {
-      std::string name;
-      for (char c : std::string(info.param.what)) {
-        if (std::isalnum(static_cast<unsigned char>(c))) name += c;
-      }
-      return name;
-    });
+// The descriptor's own access mode, as Linux reports it, so the check holds
+// even for root, whom file permissions do not stop.
+TEST(CardNeverWrittenPosixTest, TheRawVolumeIsOpenForReadingOnly) {
+  if (!fs::exists("/proc/self/fdinfo")) GTEST_SKIP() << "no /proc/self/fdinfo here";
+  TempDir dir;
+  const fs::path image = dir.path() / "card.img";
+  ASSERT_TRUE(CardImage(CardImage::Layout::G1, 4096).WriteTo(image.string()));
+  DriveMap drives;
+  ASSERT_EQ(drives.Add("E=" + image.string()), std::nullopt);
+  auto volume = NewSystemPlatform(drives)->OpenVolume("E");
+  ASSERT_NE(volume, nullptr);
+  int descriptors_on_the_image = 0;
+  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
+    std::error_code error;
+    if (fs::read_symlink(entry.path(), error) != image) continue;
+    ++descriptors_on_the_image;
+    std::ifstream info("/proc/self/fdinfo/" + entry.path().filename().string());
+    std::string key;
+    long flags = -1;
+    while (info >> key && key != "flags:") continue;
+    info >> std::oct >> flags;
+    EXPECT_EQ(flags & O_ACCMODE, O_RDONLY) << flags;
+  }
+  EXPECT_EQ(descriptors_on_the_image, 1);
+}
 
 }  // namespace
 }  // namespace kvx::testing
