@@ -107,10 +107,17 @@ check_retrieval "$card" comb "FOUND0.KVX=2 FOUND1.KVX=3"
 card="$work/card-2G.img"
 format_card "$card" 1940M ZENTOXC2
 for n in 1 2 3; do add_recording "$card" $n $(((n == 1) ? 31232 : (n == 2) ? 40000 : 250000)); done
+o2=$(offset_of "$card" 2 141312)
 mdel -i "$card" ::DATA0002.KVX
+o1=$(offset_of "$card" 1 141312) o3=$(offset_of "$card" 3 141312)
+s1=$(size_of 1) s2=$(size_of 2) s3=$(size_of 3)
+check "2G quick search with a deleted recording" \
+  "$(json "3 KVX File Entries (2G) found" "KVX Data Region (2G) found" \
+    "$(line DATA0001.KVX "$s1" "$o1"), $(line DATA0002.KVX "$s2" "$o2"), $(line DATA0003.KVX "$s3" "$o3")" 2)" \
+  "$("$cli" --drive "E=$card" --json quick)"
+
 add_recording "$card" 4 10000
-o1=$(offset_of "$card" 1 141312) o3=$(offset_of "$card" 3 141312) o4=$(offset_of "$card" 4 141312)
-s1=$(size_of 1) s3=$(size_of 3) s4=$(size_of 4)
+o4=$(offset_of "$card" 4 141312) s4=$(size_of 4)
 
 check "2G quick search" \
   "$(json "3 KVX File Entries (2G) found" "KVX Data Region (2G) found" \
