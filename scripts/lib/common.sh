@@ -27,6 +27,8 @@ ensure_packages() {
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev qt6-base-dev libgl-dev
                 dosfstools mtools)
+# scripts/package: cpack's Debian package (dpkg-shlibdeps, file) and the zip check.
+PACKAGE_PACKAGES=(dpkg-dev file unzip)
 
 # Configures and builds a preset (default: "default").
 build_preset() {

@@ -13,6 +13,7 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
 fi
 
 WINDOWS_BUILD="$ROOT/build/windows"
+source "$ROOT/scripts/lib/windows-exe-check.sh"
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64)
 
 # The card images both builds read: the demo card, a 1G card whose length is
@@ -224,6 +225,7 @@ windows_stage() (
     { tail -40 "$WORK/build.log" >&2; windows_stage_fail "the cross build failed; see $WORK/build.log"; }
   if grep -q 'warning:' "$WORK/build.log"; then grep 'warning:' "$WORK/build.log" | sed 's/^/  /'; fi
   local build_time=$((SECONDS - phase))
+  windows_exe_check
 
   phase=$SECONDS
   windows_stage_prefix
