@@ -330,7 +330,7 @@ bool ReportFigures(const BenchImage& image, const SearchRuns& searches, const Co
 int Run(const Options& options) {
   std::optional<testing::TempDir> scratch;
   try {
-    scratch.emplace();
+    scratch.emplace("kvx-bench-");
   } catch (const std::exception& error) {
     std::fprintf(stderr, "kvx-bench: %s\n", error.what());
     return 1;
