@@ -197,7 +197,8 @@ SearchRuns TimeSearches(const std::string& image, Session& session, int straight
   testing::StraightforwardCombResult combed;
   for (int r = 0; r < straightforward_runs; ++r) {
     runs.straightforward.push_back(Seconds([&] {
-      if (auto card = session.platform->OpenVolume("E")) combed = testing::StraightforwardComb(*card);
+      if (auto card = session.platform->OpenVolume("E"))
+        combed = testing::StraightforwardComb(*card);
     }));
   }
   for (const testing::CombedHeader& header : combed.headers)
@@ -320,8 +321,9 @@ bool ReportFigures(const BenchImage& image, const SearchRuns& searches, const Co
               static_cast<double>(bench_rss) / 1024, static_cast<double>(cli.peak_rss_kib) / 1024);
   // How much a comb gains over a read per sector is what a system call costs
   // here, so it is shown, not held to a target.
-  std::printf("Comb Through is %.1f x as fast as the straightforward comb (a figure, not a target)\n\n",
-              Median(searches.straightforward) / Median(searches.comb));
+  std::printf(
+      "Comb Through is %.1f x as fast as the straightforward comb (a figure, not a target)\n\n",
+      Median(searches.straightforward) / Median(searches.comb));
   std::vector<Target> targets = Targets(searches, copies, bench_rss, cli);
   std::fputs(TargetLines(targets).c_str(), stdout);
   return std::all_of(targets.begin(), targets.end(), [](const Target& t) { return t.met; });
