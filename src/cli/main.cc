@@ -97,6 +97,7 @@ int Run(const CliOptions& options) {
 }  // namespace kvx
 
 int main(int argc, char** argv) {
+  kvx::IgnoreFileSizeSignal();
   std::vector<std::string> args(argv + 1, argv + argc);
   kvx::CliParse parse = kvx::ParseCliOptions(args);
   if (parse.options.help) {

@@ -17,6 +17,11 @@ extern const bool kPlatformUsesDriveMap;
 
 std::unique_ptr<Platform> NewSystemPlatform(DriveMap drive_map);
 
+// Makes a write past the process's file-size limit fail, to be reported like
+// any failed write, instead of ending the program. Each program calls it once,
+// first thing in main: it changes the whole process.
+void IgnoreFileSizeSignal();
+
 // The target directory a new window offers, with its final separator: "C:\"
 // on Windows; the current directory elsewhere, where "C:\" names nothing.
 std::string DefaultTargetDirectory();

@@ -12,6 +12,7 @@
 #include "ui/window_options.h"
 
 int main(int argc, char** argv) {
+  kvx::IgnoreFileSizeSignal();
   // Read before Qt starts, so --help and a usage error need no display.
   kvx::WindowOptions options = kvx::ParseWindowOptions(
       std::vector<std::string>(argv + 1, argv + argc), kvx::kPlatformUsesDriveMap);

@@ -5,6 +5,7 @@
 set -uo pipefail
 cli=$1 card_image=$2 source=$3 work=$4
 rm -rf "$work" && mkdir -p "$work"
+ulimit -f 65536  # KiB: a runaway write fails here instead of filling the disk
 failures=0
 pass() { echo "ok - $1"; }
 fail() { echo "not ok - $1"; failures=$((failures + 1)); }

@@ -11,6 +11,7 @@
 #include "card/file_header.h"
 #include "tests/support/action_harness.h"
 #include "tests/support/read_behaviour_platform.h"
+#include "tests/support/straightforward_comb.h"
 
 namespace kvx::testing {
 namespace {
@@ -129,17 +130,14 @@ struct Expected {
 };
 
 Expected StepByStepComb(Platform& platform) {
-  CardVolume card;
-  card.VolumeHandle = platform.OpenVolume("E");
-  std::vector<std::byte> block(1536);
-  if (ReadCard(card, 0, std::span(block).first(512)) == 0) return {{}, 0};  // no boot sector
+  std::unique_ptr<Volume> card = platform.OpenVolume("E");
+  std::vector<std::byte> boot_sector(512);
+  if (card->Read(0, boot_sector) == 0) return {{}, 0};  // no boot sector
+  StraightforwardCombResult combed = StraightforwardComb(*card);
   Expected e;
-  while (e.lines.size() < 2048) {
-    e.end += 512;
-    if (ReadCard(card, e.end, block) != block.size()) break;
-    if (IsFileHeader(block))
-      e.lines.push_back(Line(static_cast<int>(e.lines.size()), FileHeaderLength(block), e.end));
-  }
+  e.end = combed.last_offset;
+  for (const CombedHeader& header : combed.headers)
+    e.lines.push_back(Line(static_cast<int>(e.lines.size()), header.length, header.offset));
   return e;
 }
 

@@ -8,7 +8,6 @@
 // than the card had.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 
@@ -71,6 +70,7 @@ struct HostileCase {
   Strings messages = {};                    // every message, the test directory left out
   std::string created = {};                 // the files created, under the test directory
   rlim_t file_size_limit = 0;               // 0: none
+  std::function<void(const fs::path&)> arrange = [](const fs::path&) {};  // the test directory
 };
 
 void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
@@ -119,6 +119,7 @@ TEST_P(HostileInputTest, NothingCrashesEscapesOrIsInvented) {
   std::ofstream(dir.path() / "out" / "file") << "x";
   std::ofstream(dir.path() / "out" / "sub" / "DATA0001.KVX") << "keep";
   ASSERT_EQ(::mkfifo((dir.path() / "fifo").c_str(), 0600), 0);
+  c.arrange(dir.path());
   // An old time, so any write would move it visibly; then no permission to write.
   const timespec old_times[2] = {{1000000000, 0}, {1000000000, 0}};
   ASSERT_EQ(::utimensat(AT_FDCWD, image.c_str(), old_times, 0), 0);
@@ -129,7 +130,6 @@ TEST_P(HostileInputTest, NothingCrashesEscapesOrIsInvented) {
     RunEveryAction(dir.prefix());
   } else {  // in a child process, which alone has the limit
     auto limited = [&] {
-      ::signal(SIGXFSZ, SIG_IGN);
       const rlimit limit{c.file_size_limit, c.file_size_limit};
       ::setrlimit(RLIMIT_FSIZE, &limit);
       RunEveryAction(dir.prefix());
@@ -199,6 +199,12 @@ INSTANTIATE_TEST_SUITE_P(Cases, HostileInputTest, ::testing::ValuesIn(std::vecto
     {.name = "ExistingTarget", .text2 = "out/sub/",
      .messages = {"out/sub/DATA0001.KVX         exists, please select a different directory"},
      .created = "out/sub/RECOVER0.KVX out/sub/FOUND0.KVX out/sub/FOUND1.KVX"},
+    // Followed, the link would put the file outside the target directory.
+    {.name = "DanglingSymlinkAtTheTargetName", .messages = {"Can't create target file..."},
+     .created = "out/RECOVER0.KVX out/FOUND0.KVX out/FOUND1.KVX",
+     .arrange = [](const fs::path& dir) {
+       fs::create_symlink(dir / "escaped", dir / "out" / "DATA0001.KVX");
+     }},
     // Writes past 3000 bytes fail: each run stops at its first file that long.
     {.name = "FileSizeLimit", .messages = Strings(3, "Can't write target file..."),
      .created = "out/DATA0001.KVX out/RECOVER0.KVX out/FOUND1.KVX", .file_size_limit = 3000},

@@ -5,14 +5,14 @@
 
 namespace kvx::testing {
 
-TempDir::TempDir() {
+TempDir::TempDir(const std::string& prefix) {
   // A random name, created only if it is not there yet: concurrent test runs
   // never share a directory.
   std::random_device seed;
   std::mt19937_64 random(seed());
   std::filesystem::path base = std::filesystem::temp_directory_path();
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::filesystem::path candidate = base / ("kvx-test-" + std::to_string(random() % 1000000000));
+    std::filesystem::path candidate = base / (prefix + std::to_string(random() % 1000000000));
     std::error_code error;
     if (std::filesystem::create_directory(candidate, error)) {
       path_ = candidate;

@@ -1,5 +1,6 @@
 // A fresh directory under the system's temporary directory, removed with
-// everything in it when the object goes away.
+// everything in it when the object goes away. Throws std::runtime_error when
+// none can be made.
 #pragma once
 
 #include <filesystem>
@@ -9,7 +10,8 @@ namespace kvx::testing {
 
 class TempDir {
  public:
-  TempDir();
+  // Named `prefix` and a random number.
+  explicit TempDir(const std::string& prefix = "kvx-test-");
   ~TempDir();
   TempDir(const TempDir&) = delete;
   TempDir& operator=(const TempDir&) = delete;

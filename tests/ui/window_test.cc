@@ -4,6 +4,8 @@
 #include <QtWidgets>
 #include <filesystem>
 
+#include "platform/system_platform.h"
+#include "tests/support/file_size_limit.h"
 #include "tools/card_image/card_image.h"
 #include "ui/form1.h"
 #include "ui/qt_dialogs.h"
@@ -344,5 +346,8 @@ class WindowTest : public QObject {
 
 }  // namespace kvx::testing
 
-QTEST_MAIN(kvx::testing::WindowTest)
+// QTEST_MAIN, with the file-size cap every test program runs under.
+QTEST_MAIN_WRAPPER(kvx::testing::WindowTest, kvx::IgnoreFileSizeSignal();
+                   kvx::testing::LimitFileSize(kvx::testing::kTestFileSizeLimit);
+                   QTEST_MAIN_SETUP())
 #include "window_test.moc"

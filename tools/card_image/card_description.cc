@@ -2,6 +2,7 @@
 
 #include <map>
 #include <sstream>
+#include <utility>
 #include <vector>
 
 namespace kvx {
@@ -59,89 +60,133 @@ Instruction Split(const std::string& line) {
   return instruction;
 }
 
-}  // namespace
-
-std::optional<CardImage> BuildCardImage(std::istream& description, std::string& error) {
-  std::optional<CardImage> image;
+// The description with the layout and the length taken out, which must be
+// known before the image exists; the other instructions by line number.
+struct Description {
   CardImage::Layout layout = CardImage::Layout::G2;
-  int line_number = 0;
-  auto fail = [&](const std::string& why) {
-    error = "line " + std::to_string(line_number) + ": " + why;
-    return std::nullopt;
-  };
-  // The length must be known before the image exists; gather the lines first.
-  std::vector<std::pair<int, Instruction>> lines;
   std::int64_t length = 8 * 1024 * 1024;
-  for (std::string line; std::getline(description, line);) {
+  std::vector<std::pair<int, Instruction>> lines;
+};
+
+std::string AtLine(int line_number, const std::string& why) {
+  return "line " + std::to_string(line_number) + ": " + why;
+}
+
+std::string CannotRead(const std::string& verb) { return "cannot read \"" + verb + "\" here"; }
+
+std::optional<Description> ReadDescription(std::istream& in, std::string& error) {
+  Description description;
+  int line_number = 0;
+  for (std::string line; std::getline(in, line);) {
     ++line_number;
     Instruction instruction = Split(line);
     if (instruction.words.empty()) continue;
-    const std::string& verb = instruction.words[0];
-    if (verb == "layout" && instruction.words.size() == 2) {
-      if (instruction.words[1] == "1G") {
-        layout = CardImage::Layout::G1;
-      } else if (instruction.words[1] == "2G") {
-        layout = CardImage::Layout::G2;
-      } else {
-        return fail("layout is 1G or 2G");
+    const auto& words = instruction.words;
+    if (words[0] == "layout" && words.size() == 2) {
+      if (words[1] != "1G" && words[1] != "2G") {
+        error = AtLine(line_number, "layout is 1G or 2G");
+        return std::nullopt;
       }
-    } else if (verb == "length" && instruction.words.size() == 2) {
-      auto value = ParseNumber(instruction.words[1]);
-      if (!value || *value < 0) return fail("bad length");
-      length = *value;
+      description.layout = words[1] == "1G" ? CardImage::Layout::G1 : CardImage::Layout::G2;
+    } else if (words[0] == "length" && words.size() == 2) {
+      auto value = ParseNumber(words[1]);
+      if (!value || *value < 0) {
+        error = AtLine(line_number, "bad length");
+        return std::nullopt;
+      }
+      description.length = *value;
     } else {
-      lines.emplace_back(line_number, instruction);
+      description.lines.emplace_back(line_number, std::move(instruction));
     }
   }
-  image.emplace(layout, length);
+  return description;
+}
 
-  for (const auto& [number, instruction] : lines) {
-    line_number = number;
-    const auto& words = instruction.words;
-    const std::string& verb = words[0];
-    auto arg = [&](std::size_t i) { return i < words.size() ? ParseNumber(words[i]) : std::nullopt; };
-    if (verb == "signature" && words.size() == 2) {
-      image->SetSignature(words[1]);
-    } else if (verb == "fats" && arg(1)) {
-      image->SetFatCount(static_cast<int>(*arg(1)));
-    } else if (verb == "sectors-per-cluster" && arg(1)) {
-      image->SetSectorsPerCluster(static_cast<int>(*arg(1)));
-    } else if (verb == "root-entries" && arg(1)) {
-      image->SetRootEntryCount(static_cast<int>(*arg(1)));
-    } else if (verb == "sectors-per-fat" && arg(1)) {
-      image->SetSectorsPerFat(static_cast<int>(*arg(1)));
-    } else if (verb == "marker" && words.size() == 2) {
-      if (words[1] == "no") {
-        image->SetMarker(false);
-      } else {
-        image->SetMarker(true, words[1] == "deleted" ? 0xE5 : 'H');
-      }
-    } else if ((verb == "file" || verb == "entry") && words.size() >= 2 &&
-               instruction.Number("cluster")) {
-      std::int64_t cluster = *instruction.Number("cluster");
-      auto body = instruction.Number("body");
-      auto size = instruction.Number("size");
-      if (verb == "file" && !body) return fail("file needs body=N");
-      if (verb == "entry" && !size) return fail("entry needs size=N");
-      auto seed = static_cast<std::uint8_t>(instruction.Number("seed").value_or(number));
-      std::int64_t length_on_card =
-          verb == "file" ? image->PlaceFile(image->ClusterOffset(cluster),
-                                            static_cast<std::uint32_t>(*body), seed)
-                         : 0;
-      image->AddEntry(words[1], cluster, static_cast<std::uint32_t>(size.value_or(length_on_card)),
-                      instruction.Has("deleted"));
-    } else if ((verb == "orphan" || verb == "header") && arg(1) && instruction.Number("body")) {
-      auto body = static_cast<std::uint32_t>(*instruction.Number("body"));
-      auto seed = static_cast<std::uint8_t>(instruction.Number("seed").value_or(number));
-      if (verb == "orphan") {
-        image->PlaceFile(*arg(1), body, seed);
-      } else {
-        image->PlaceHeader(*arg(1), body, seed);
-      }
-    } else if (verb == "byte" && arg(1) && arg(2)) {
-      image->SetByte(*arg(1), static_cast<std::uint8_t>(*arg(2)));
+// "file" and "entry": a directory entry, and for "file" a KVX file at its
+// cluster. Returns why it cannot be done, or an empty string.
+std::string AddFileOrEntry(const Instruction& instruction, int line_number, CardImage& image) {
+  const auto& words = instruction.words;
+  const std::string& verb = words[0];
+  auto cluster = instruction.Number("cluster");
+  if (words.size() < 2 || !cluster) return CannotRead(verb);
+  auto body = instruction.Number("body");
+  auto size = instruction.Number("size");
+  if (verb == "file" && !body) return "file needs body=N";
+  if (verb == "entry" && !size) return "entry needs size=N";
+  auto seed = static_cast<std::uint8_t>(instruction.Number("seed").value_or(line_number));
+  std::int64_t length_on_card =
+      verb == "file"
+          ? image.PlaceFile(image.ClusterOffset(*cluster), static_cast<std::uint32_t>(*body), seed)
+          : 0;
+  image.AddEntry(words[1], *cluster, static_cast<std::uint32_t>(size.value_or(length_on_card)),
+                 instruction.Has("deleted"));
+  return "";
+}
+
+// "orphan" and "header": a KVX file, or its header alone, at an offset.
+std::string PlaceLooseFile(const Instruction& instruction, int line_number, CardImage& image) {
+  const auto& words = instruction.words;
+  if (words.size() < 2) return CannotRead(words[0]);
+  auto offset = ParseNumber(words[1]);
+  auto body = instruction.Number("body");
+  if (!offset || !body) return CannotRead(words[0]);
+  auto seed = static_cast<std::uint8_t>(instruction.Number("seed").value_or(line_number));
+  if (words[0] == "orphan") {
+    image.PlaceFile(*offset, static_cast<std::uint32_t>(*body), seed);
+  } else {
+    image.PlaceHeader(*offset, static_cast<std::uint32_t>(*body), seed);
+  }
+  return "";
+}
+
+// Boot-sector fields, the marker and single bytes; false when the
+// instruction is none of them or lacks its value.
+bool ApplySetting(const Instruction& instruction, CardImage& image) {
+  const auto& words = instruction.words;
+  const std::string& verb = words[0];
+  auto arg = [&](std::size_t i) { return i < words.size() ? ParseNumber(words[i]) : std::nullopt; };
+  if (verb == "signature" && words.size() == 2) {
+    image.SetSignature(words[1]);
+  } else if (verb == "fats" && arg(1)) {
+    image.SetFatCount(static_cast<int>(*arg(1)));
+  } else if (verb == "sectors-per-cluster" && arg(1)) {
+    image.SetSectorsPerCluster(static_cast<int>(*arg(1)));
+  } else if (verb == "root-entries" && arg(1)) {
+    image.SetRootEntryCount(static_cast<int>(*arg(1)));
+  } else if (verb == "sectors-per-fat" && arg(1)) {
+    image.SetSectorsPerFat(static_cast<int>(*arg(1)));
+  } else if (verb == "marker" && words.size() == 2) {
+    if (words[1] == "no") {
+      image.SetMarker(false);
     } else {
-      return fail("cannot read \"" + verb + "\" here");
+      image.SetMarker(true, words[1] == "deleted" ? 0xE5 : 'H');
+    }
+  } else if (verb == "byte" && arg(1) && arg(2)) {
+    image.SetByte(*arg(1), static_cast<std::uint8_t>(*arg(2)));
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::string Apply(const Instruction& instruction, int line_number, CardImage& image) {
+  const std::string& verb = instruction.words[0];
+  if (verb == "file" || verb == "entry") return AddFileOrEntry(instruction, line_number, image);
+  if (verb == "orphan" || verb == "header") return PlaceLooseFile(instruction, line_number, image);
+  return ApplySetting(instruction, image) ? "" : CannotRead(verb);
+}
+
+}  // namespace
+
+std::optional<CardImage> BuildCardImage(std::istream& description, std::string& error) {
+  std::optional<Description> read = ReadDescription(description, error);
+  if (!read) return std::nullopt;
+  CardImage image(read->layout, read->length);
+  for (const auto& [line_number, instruction] : read->lines) {
+    std::string why = Apply(instruction, line_number, image);
+    if (!why.empty()) {
+      error = AtLine(line_number, why);
+      return std::nullopt;
     }
   }
   return image;

@@ -1,10 +1,8 @@
 // POSIX: drive letters come from the drive map; the card is read with pread on
 // a descriptor opened O_RDONLY, targets are created with O_CREAT|O_EXCL.
-// A block device's size comes from Linux's BLKGETSIZE64.
+// A block device's size is asked in the system's own way (block_device_size.h).
 #include <fcntl.h>
-#include <linux/fs.h>
 #include <signal.h>
-#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -12,6 +10,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/posix/block_device_size.h"
 #include "platform/system_platform.h"
 #include "platform/target_path.h"
 
@@ -51,10 +50,7 @@ class PosixVolume final : public Volume {
     struct stat st {};
     if (::fstat(fd_, &st) != 0) return -1;
     if (S_ISREG(st.st_mode)) return static_cast<std::int64_t>(st.st_size);
-    std::uint64_t device_bytes = 0;
-    if (S_ISBLK(st.st_mode) && ::ioctl(fd_, BLKGETSIZE64, &device_bytes) == 0) {
-      return static_cast<std::int64_t>(device_bytes);
-    }
+    if (S_ISBLK(st.st_mode)) return BlockDeviceSize(fd_);
     return -1;
   }
 
@@ -106,11 +102,7 @@ int OpenCardReadOnly(const std::string& path) {
 
 class PosixPlatform final : public Platform {
  public:
-  explicit PosixPlatform(DriveMap drive_map) : drive_map_(std::move(drive_map)) {
-    // A write past a file-size limit must fail with EFBIG and be reported,
-    // not kill the program half-way through a retrieval.
-    ::signal(SIGXFSZ, SIG_IGN);
-  }
+  explicit PosixPlatform(DriveMap drive_map) : drive_map_(std::move(drive_map)) {}
 
   std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
     auto path = drive_map_.PathOf(letter);
@@ -146,6 +138,10 @@ std::string DefaultTargetDirectory() {
   if (directory.empty() || directory.back() != '/') directory += '/';
   return directory;
 }
+
+// A write past a file-size limit then fails with EFBIG and is reported, instead
+// of killing the program half-way through a retrieval.
+void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
 
 std::unique_ptr<Platform> NewSystemPlatform(DriveMap drive_map) {
   return std::make_unique<PosixPlatform>(std::move(drive_map));

@@ -149,6 +149,9 @@ class WindowsPlatform final : public Platform {
 
 std::string DefaultTargetDirectory() { return "C:\\"; }
 
+// Windows has no file-size signal: a write past a quota simply fails.
+void IgnoreFileSizeSignal() {}
+
 std::unique_ptr<Platform> NewSystemPlatform(DriveMap /*drive_map*/) {
   return std::make_unique<WindowsPlatform>();
 }
