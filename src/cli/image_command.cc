@@ -89,8 +89,8 @@ int RunImageCommand(Platform& platform, const std::string& letter_text,
       [&] { return interrupt.asked(); });
   if (display) display->Finish();
 
-  const bool reported = result.outcome == ImageOutcome::kImaged ||
-                        result.outcome == ImageOutcome::kStopped;
+  const bool reported =
+      result.outcome == ImageOutcome::kImaged || result.outcome == ImageOutcome::kStopped;
   const std::string summary = ImageSummary(result, image_path);
   if (reported) {
     std::printf("%s\n", summary.c_str());

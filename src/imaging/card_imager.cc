@@ -31,8 +31,8 @@ class CardImager {
   bool CopyFrontToBack(RescueMap& map) {
     std::int64_t pos = 0;
     while (pos < size_ && !StopAsked()) {
-      std::span<std::byte> chunk = std::span(buffer_).first(
-          static_cast<std::size_t>(std::min(kLargeRead, size_ - pos)));
+      std::span<std::byte> chunk =
+          std::span(buffer_).first(static_cast<std::size_t>(std::min(kLargeRead, size_ - pos)));
       RescueMap chunk_map;
       std::size_t got = std::min(card_.Read(pos, chunk), chunk.size());
       std::size_t done = chunk.size();
@@ -43,10 +43,9 @@ class CardImager {
         // whole sectors it delivered are kept, the rest is read one by one.
         std::size_t kept = got / kSectorSize * kSectorSize;
         chunk_map.Append(static_cast<std::int64_t>(kept), RangeState::kFinished);
-        done = kept + ReadSectorBySector(pos + static_cast<std::int64_t>(kept),
-                                         chunk.subspan(kept), chunk_map);
+        done = kept + ReadSectorBySector(pos + static_cast<std::int64_t>(kept), chunk.subspan(kept),
+                                         chunk_map);
       }
-      map.current_pos = pos;
       if (!image_.Write(chunk.first(done))) return false;
       for (const MapRange& range : chunk_map.ranges()) map.Append(range.size, range.state);
       pos += static_cast<std::int64_t>(done);
@@ -157,15 +156,16 @@ ImageResult ImageCard(Volume& card, Platform& platform, const std::string& image
 
   const std::string text = FormatRescueMap(map);
   bool map_written = map_file->Write(std::as_bytes(std::span(text)));
-  result.outcome = !written            ? ImageOutcome::kImageWriteFailed
-                   : !map_written      ? ImageOutcome::kMapWriteFailed
-                   : imager.stopped()  ? ImageOutcome::kStopped
-                                       : ImageOutcome::kImaged;
+  result.outcome = !written           ? ImageOutcome::kImageWriteFailed
+                   : !map_written     ? ImageOutcome::kMapWriteFailed
+                   : imager.stopped() ? ImageOutcome::kStopped
+                                      : ImageOutcome::kImaged;
   result.bytes_read = map.BytesIn(RangeState::kFinished);
   result.bytes_unread = map.BytesIn(RangeState::kBadSector);
   result.bytes_untried = map.BytesIn(RangeState::kNonTried);
-  result.unread_ranges = std::count_if(map.ranges().begin(), map.ranges().end(),
-                                       [](const MapRange& r) { return r.state == RangeState::kBadSector; });
+  result.unread_ranges =
+      std::count_if(map.ranges().begin(), map.ranges().end(),
+                    [](const MapRange& r) { return r.state == RangeState::kBadSector; });
   return result;
 }
 

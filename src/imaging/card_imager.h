@@ -25,15 +25,15 @@
 namespace kvx {
 
 enum class ImageOutcome {
-  kImaged,            // the whole card was tried; the map tells what was read
-  kStopped,           // stopped on request; the map tells what was read
-  kSizeUnknown,       // the card does not tell its size: nothing was created
-  kImageExists,       // nothing was created
-  kMapExists,         // nothing was created
-  kCannotCreateImage, // nothing was created
-  kCannotCreateMap,   // the image was created empty, nothing was read
-  kImageWriteFailed,  // the map tells what the image holds up to the failure
-  kMapWriteFailed,    // the image is complete, its map incomplete
+  kImaged,             // the whole card was tried; the map tells what was read
+  kStopped,            // stopped on request; the map tells what was read
+  kSizeUnknown,        // the card does not tell its size: nothing was created
+  kImageExists,        // nothing was created
+  kMapExists,          // nothing was created
+  kCannotCreateImage,  // nothing was created
+  kCannotCreateMap,    // the image was created empty, nothing was read
+  kImageWriteFailed,   // the map tells what the image holds up to the failure
+  kMapWriteFailed,     // the image is written, its map is incomplete
 };
 
 struct ImageResult {

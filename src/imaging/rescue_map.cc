@@ -28,9 +28,9 @@ std::int64_t RescueMap::BytesIn(RangeState state) const {
 std::vector<ByteRange> RescueMap::UnreadRanges(std::int64_t offset, std::int64_t length) const {
   std::vector<ByteRange> unread;
   if (offset < 0 || length <= 0) return unread;
-  const std::int64_t stop =
-      length > std::numeric_limits<std::int64_t>::max() - offset ? std::numeric_limits<std::int64_t>::max()
-                                                                 : offset + length;
+  const std::int64_t stop = length > std::numeric_limits<std::int64_t>::max() - offset
+                                ? std::numeric_limits<std::int64_t>::max()
+                                : offset + length;
   auto add = [&](std::int64_t from, std::int64_t to) {
     if (!unread.empty() && unread.back().pos + unread.back().size == from) {
       unread.back().size += to - from;
@@ -39,8 +39,9 @@ std::vector<ByteRange> RescueMap::UnreadRanges(std::int64_t offset, std::int64_t
     }
   };
   // The first range that ends past `offset`: a map may hold many ranges.
-  auto it = std::upper_bound(ranges_.begin(), ranges_.end(), offset,
-                             [](std::int64_t at, const MapRange& r) { return at < r.pos + r.size; });
+  auto it =
+      std::upper_bound(ranges_.begin(), ranges_.end(), offset,
+                       [](std::int64_t at, const MapRange& r) { return at < r.pos + r.size; });
   for (; it != ranges_.end() && it->pos < stop; ++it) {
     if (it->state != RangeState::kFinished) {
       add(std::max(offset, it->pos), std::min(stop, it->pos + it->size));

@@ -58,7 +58,9 @@ class RescueMap {
   void Append(std::int64_t size, RangeState state);
 
   const std::vector<MapRange>& ranges() const { return ranges_; }
-  std::int64_t end() const { return ranges_.empty() ? 0 : ranges_.back().pos + ranges_.back().size; }
+  std::int64_t end() const {
+    return ranges_.empty() ? 0 : ranges_.back().pos + ranges_.back().size;
+  }
   std::int64_t BytesIn(RangeState state) const;
 
   // The parts of [offset, offset + length) for which the image does not hold

@@ -41,15 +41,16 @@ class FaultyCard final : public Volume {
     if (offset < 0 || offset >= size) return 0;
     std::int64_t end = std::min(offset + static_cast<std::int64_t>(buffer.size()), size);
     std::int64_t delivered_end = end;
-    for (auto it = failures.lower_bound(offset / 512); it != failures.end() && it->first * 512 < end;
-         ++it) {
+    for (auto it = failures.lower_bound(offset / 512);
+         it != failures.end() && it->first * 512 < end; ++it) {
       if (it->second == 0) continue;
       if (it->second > 0) --it->second;
       delivered_end = std::min(delivered_end, it->first * 512);
     }
     if (whole_read_fails && delivered_end < end) return 0;
     if (delivered_end - offset > longest_read) delivered_end = offset + longest_read;
-    std::memcpy(buffer.data(), bytes.data() + offset, static_cast<std::size_t>(delivered_end - offset));
+    std::memcpy(buffer.data(), bytes.data() + offset,
+                static_cast<std::size_t>(delivered_end - offset));
     return static_cast<std::size_t>(delivered_end - offset);
   }
   std::int64_t Size() const override { return static_cast<std::int64_t>(bytes.size()); }
@@ -70,7 +71,8 @@ const std::string kMap = "/out/card.img.map";
 
 RescueMap MapOf(MemoryPlatform& platform) {
   const std::vector<std::byte>& bytes = platform.files.at(kMap);
-  auto map = ParseRescueMap(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
+  auto map =
+      ParseRescueMap(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
   EXPECT_TRUE(map.has_value());
   return map.value_or(RescueMap{});
 }
@@ -82,8 +84,10 @@ std::vector<std::byte> ImageTheMapPromises(const FaultyCard& card, const RescueM
   for (const MapRange& r : map.ranges()) {
     if (r.state == RangeState::kNonTried) break;
     auto from = card.bytes.begin() + r.pos;
-    if (r.state == RangeState::kFinished) image.insert(image.end(), from, from + r.size);
-    else image.resize(image.size() + static_cast<std::size_t>(r.size), std::byte{0});
+    if (r.state == RangeState::kFinished)
+      image.insert(image.end(), from, from + r.size);
+    else
+      image.resize(image.size() + static_cast<std::size_t>(r.size), std::byte{0});
   }
   return image;
 }
@@ -137,8 +141,10 @@ TEST_P(ImagingTest, ReadsOnceInLargeReadsAndEachFailedSectorTwiceOnItsOwn) {
   std::vector<std::int64_t> large;
   std::map<std::int64_t, int> alone;
   for (auto [offset, size] : card_.reads) {
-    if (size > 512) large.push_back(offset);
-    else ++alone[offset];
+    if (size > 512)
+      large.push_back(offset);
+    else
+      ++alone[offset];
   }
   EXPECT_EQ(large, (std::vector<std::int64_t>{0, kMiB, 2 * kMiB, 3 * kMiB}));
   for (auto [offset, count] : alone) EXPECT_LE(count, 2) << offset;
@@ -168,7 +174,8 @@ TEST_P(ImagingTest, DdrescuelogReadsTheMap) {
   std::string expected;
   for (const MapRange& r : GetParam().map) {
     if (r.state == kRead) continue;
-    for (std::int64_t s = r.pos / 512; s * 512 < r.pos + r.size; ++s) expected += std::to_string(s) + "\n";
+    for (std::int64_t s = r.pos / 512; s * 512 < r.pos + r.size; ++s)
+      expected += std::to_string(s) + "\n";
   }
   EXPECT_EQ(listed, expected);
 }
@@ -236,7 +243,9 @@ TEST_P(StopTest, StopLeavesATrueMapAndReadsNoMore) {
 }
 
 constexpr std::int64_t kBadAt = 2050 * 512;
-MapRange Untried(std::int64_t from, std::int64_t to) { return {from, to - from, RangeState::kNonTried}; }
+MapRange Untried(std::int64_t from, std::int64_t to) {
+  return {from, to - from, RangeState::kNonTried};
+}
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Reads, StopTest, ::testing::Values(
@@ -327,8 +336,8 @@ TEST(CardImagerTest, CombThroughOnTheImageFindsHeadersPastABadStretch) {
   CombThrough(*failing.state, failing.controls, failing.platform);
   EXPECT_EQ(failing.controls.lines.size(), 1u);
 
-  ImageResult result = ImageCard(*failing.platform.OpenVolume("E"), failing.platform, kImage,
-                                 nullptr, nullptr);
+  ImageResult result =
+      ImageCard(*failing.platform.OpenVolume("E"), failing.platform, kImage, nullptr, nullptr);
   EXPECT_EQ(result.bytes_unread, 4096);
   ActionHarness on_image;
   on_image.InsertBytes(failing.platform.files.at(kImage), "F");

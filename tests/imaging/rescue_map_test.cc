@@ -20,8 +20,8 @@ RescueMap MapOf(std::vector<std::pair<std::int64_t, RangeState>> ranges) {
 
 TEST(RescueMapTest, AppendJoinsRangesOfOneState) {
   RescueMap map = MapOf({{512, kRead}, {1024, kRead}, {0, kBad}, {512, kBad}, {100, kUntried}});
-  EXPECT_EQ(map.ranges(), (std::vector<MapRange>{{0, 1536, kRead}, {1536, 512, kBad},
-                                                  {2048, 100, kUntried}}));
+  EXPECT_EQ(map.ranges(),
+            (std::vector<MapRange>{{0, 1536, kRead}, {1536, 512, kBad}, {2048, 100, kUntried}}));
   EXPECT_EQ(map.end(), 2148);
 }
 
@@ -53,12 +53,11 @@ TEST(RescueMapTest, ReadsMapsOtherToolsWrote) {
   ASSERT_TRUE(map.has_value());
   EXPECT_EQ(map->phase, ImagingPhase::kTrimming);
   EXPECT_EQ(map->current_pos, 0x10000);
-  EXPECT_EQ(map->ranges(),
-            (std::vector<MapRange>{{0, 0x10000, kRead},
-                                   {0x10000, 512, RangeState::kNonTrimmed},
-                                   {0x10200, 512, RangeState::kNonScraped},
-                                   {0x10400, 512, kBad},
-                                   {0x10600, 512, kUntried}}));
+  EXPECT_EQ(map->ranges(), (std::vector<MapRange>{{0, 0x10000, kRead},
+                                                  {0x10000, 512, RangeState::kNonTrimmed},
+                                                  {0x10200, 512, RangeState::kNonScraped},
+                                                  {0x10400, 512, kBad},
+                                                  {0x10600, 512, kUntried}}));
 }
 
 struct BadText {
@@ -106,8 +105,7 @@ class UnreadRangesTest : public ::testing::TestWithParam<UnreadCase> {};
 
 // 0..1024 read, 1024..1536 bad, 1536..2048 untried, 2048..4096 read, 4096..4608 bad.
 TEST_P(UnreadRangesTest, AreTheUnreadPartsOfTheRange) {
-  RescueMap map = MapOf(
-      {{1024, kRead}, {512, kBad}, {512, kUntried}, {2048, kRead}, {512, kBad}});
+  RescueMap map = MapOf({{1024, kRead}, {512, kBad}, {512, kUntried}, {2048, kRead}, {512, kBad}});
   EXPECT_EQ(map.UnreadRanges(GetParam().offset, GetParam().length), GetParam().unread);
 }
 
