@@ -165,6 +165,7 @@ TEST_P(ImagingTest, DdrescuelogReadsTheMap) {
   const std::vector<std::byte>& text = platform_.files.at(kMap);
   std::ofstream(path, std::ios::binary)
       .write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size()));
+  EXPECT_EQ(std::system(("ddrescuelog -t '" + path + "' >/dev/null").c_str()), 0);
   std::string listed;
   FILE* pipe = ::popen(("ddrescuelog -b512 -l'-?/*' '" + path + "' 2>&1").c_str(), "r");
   ASSERT_NE(pipe, nullptr);
