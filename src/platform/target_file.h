@@ -6,6 +6,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <span>
 
 namespace kvx {
@@ -17,6 +18,12 @@ class TargetFile {
   // Writes all of `bytes`; false when the system accepted fewer (full disk,
   // file-size limit, device error). What was written stays written.
   virtual bool Write(std::span<const std::byte> bytes) = 0;
+
+  // Writes all of `bytes` over the file's bytes from `offset` on, as an image
+  // is mended where a second read succeeded; false as for Write. The next
+  // Write still appends at the file's end.
+  // REQUIRES: 0 <= offset, and offset + bytes.size() <= the file's length.
+  virtual bool WriteAt(std::int64_t offset, std::span<const std::byte> bytes) = 0;
 };
 
 }  // namespace kvx

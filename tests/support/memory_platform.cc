@@ -46,6 +46,13 @@ class MemoryTarget final : public TargetFile {
     return put == bytes.size();
   }
 
+  bool WriteAt(std::int64_t offset, std::span<const std::byte> bytes) override {
+    auto end = offset + static_cast<std::int64_t>(bytes.size());
+    if (offset < 0 || end > static_cast<std::int64_t>(bytes_.size())) return false;
+    std::copy(bytes.begin(), bytes.end(), bytes_.begin() + offset);
+    return true;
+  }
+
  private:
   std::vector<std::byte>& bytes_;
   std::int64_t limit_;

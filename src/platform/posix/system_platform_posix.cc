@@ -76,6 +76,18 @@ class PosixTargetFile final : public TargetFile {
     return true;
   }
 
+  bool WriteAt(std::int64_t offset, std::span<const std::byte> bytes) override {
+    std::size_t done = 0;
+    while (done < bytes.size()) {
+      ssize_t put = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
+                             static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
+      if (ShouldRetry(put)) continue;
+      if (put <= 0) return false;
+      done += static_cast<std::size_t>(put);
+    }
+    return true;
+  }
+
  private:
   int fd_;
 };

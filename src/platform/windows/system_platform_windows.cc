@@ -93,6 +93,26 @@ class WindowsTargetFile final : public TargetFile {
     return true;
   }
 
+  // A positioned WriteFile moves the file pointer; it goes back to the end,
+  // where Write appends.
+  bool WriteAt(std::int64_t offset, std::span<const std::byte> bytes) override {
+    std::size_t done = 0;
+    bool written = true;
+    while (written && done < bytes.size()) {
+      OVERLAPPED at{};
+      ULARGE_INTEGER position;
+      position.QuadPart = static_cast<ULONGLONG>(offset) + done;
+      at.Offset = position.LowPart;
+      at.OffsetHigh = position.HighPart;
+      DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
+      DWORD put = 0;
+      written = WriteFile(handle_.get(), bytes.data() + done, wanted, &put, &at) && put > 0;
+      done += put;
+    }
+    LARGE_INTEGER none{};
+    return SetFilePointerEx(handle_.get(), none, nullptr, FILE_END) && written;
+  }
+
  private:
   HandleOwner handle_;
 };

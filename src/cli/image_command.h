@@ -1,0 +1,25 @@
+// kvx-rescue-cli image OUT.img: images the card into OUT.img and its map
+// OUT.img.map (see imaging/card_imager.h), with a progress line on stderr when
+// asked, Ctrl+C as a clean stop, and what was done on stdout (errors on
+// stderr).
+#pragma once
+
+#include <string>
+
+#include "imaging/card_imager.h"
+#include "platform/platform.h"
+
+namespace kvx {
+
+// Images the card that `letter_text` names (as Text1 names it) into
+// `image_path`. Returns the exit code: 0 when the whole card was tried (the
+// map tells what could not be read), 1 when it was stopped or could not be
+// opened, or an output could not be created or written.
+int RunImageCommand(Platform& platform, const std::string& letter_text,
+                    const std::string& image_path, bool progress);
+
+// What RunImageCommand prints for `result`: one line, for stdout when the
+// outcome is kImaged or kStopped, for stderr otherwise.
+std::string ImageSummary(const ImageResult& result, const std::string& image_path);
+
+}  // namespace kvx

@@ -1,0 +1,130 @@
+#include "imaging/rescue_map.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kvx::testing {
+namespace {
+
+constexpr RangeState kRead = RangeState::kFinished;
+constexpr RangeState kBad = RangeState::kBadSector;
+constexpr RangeState kUntried = RangeState::kNonTried;
+
+RescueMap MapOf(std::vector<std::pair<std::int64_t, RangeState>> ranges) {
+  RescueMap map;
+  for (auto [size, state] : ranges) map.Append(size, state);
+  return map;
+}
+
+TEST(RescueMapTest, AppendJoinsRangesOfOneState) {
+  RescueMap map = MapOf({{512, kRead}, {1024, kRead}, {0, kBad}, {512, kBad}, {100, kUntried}});
+  EXPECT_EQ(map.ranges(),
+            (std::vector<MapRange>{{0, 1536, kRead}, {1536, 512, kBad}, {2048, 100, kUntried}}));
+  EXPECT_EQ(map.end(), 2148);
+}
+
+TEST(RescueMapTest, ReadsBackWhatItWrites) {
+  RescueMap map = MapOf({{0x1234567890, kRead}, {512, kBad}, {7, kRead}, {1, kUntried}});
+  map.current_pos = 0x1234567890;
+  map.phase = ImagingPhase::kRetrying;
+  auto read = ParseRescueMap(FormatRescueMap(map));
+  ASSERT_TRUE(read.has_value());
+  EXPECT_EQ(read->ranges(), map.ranges());
+  EXPECT_EQ(read->current_pos, map.current_pos);
+  EXPECT_EQ(read->phase, map.phase);
+}
+
+// A map as other imaging tools write it: comments, blank lines, numbers in
+// any base, states this program never writes, a pass number or none.
+TEST(RescueMapTest, ReadsMapsOtherToolsWrote) {
+  auto map = ParseRescueMap(
+      "# Mapfile. Created by another tool\n"
+      "# Command line: ...\n"
+      "\n"
+      "0x00010000     *\n"
+      "#      pos        size  status\n"
+      "0x00000000  0x00010000  +\n"
+      "65536\t01000\t*\r\n"
+      "0x00010200  0x00000200  /\n"
+      "0x00010400  0x00000200  -\n"
+      "0x00010600  0x00000200  ?");
+  ASSERT_TRUE(map.has_value());
+  EXPECT_EQ(map->phase, ImagingPhase::kTrimming);
+  EXPECT_EQ(map->current_pos, 0x10000);
+  EXPECT_EQ(map->ranges(), (std::vector<MapRange>{{0, 0x10000, kRead},
+                                                  {0x10000, 512, RangeState::kNonTrimmed},
+                                                  {0x10200, 512, RangeState::kNonScraped},
+                                                  {0x10400, 512, kBad},
+                                                  {0x10600, 512, kUntried}}));
+}
+
+struct BadText {
+  const char* name;
+  const char* text;
+};
+
+class RescueMapRejectsTest : public ::testing::TestWithParam<BadText> {};
+
+TEST_P(RescueMapRejectsTest, TextThatIsNoMap) { EXPECT_FALSE(ParseRescueMap(GetParam().text)); }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Texts, RescueMapRejectsTest, ::testing::Values(
+    BadText{"Empty", ""},
+    BadText{"OnlyComments", "# current_pos  current_status\n# 0x0 +\n"},
+    BadText{"StatusLineUnknownPhase", "0x0 X 1\n"},
+    BadText{"StatusLineTooLong", "0x0 + 1 2\n"},
+    BadText{"UnknownState", "0x0 +\n0x0 0x200 F\n"},
+    BadText{"EmptyRange", "0x0 +\n0x0 0x0 +\n"},
+    BadText{"Gap", "0x0 +\n0x0 0x200 +\n0x300 0x200 -\n"},
+    BadText{"Overlap", "0x0 +\n0x0 0x200 +\n0x100 0x200 -\n"},
+    BadText{"Negative", "0x0 +\n-512 0x200 +\n"},
+    BadText{"NotANumber", "0x0 +\n0x0 0x2G0 +\n"},
+    BadText{"BadOctal", "0x0 +\n0 08 +\n"},
+    BadText{"Overflow", "0x0 +\n0x0 0x7FFFFFFFFFFFFFFF +\n0x7FFFFFFFFFFFFFFF 0x1 +\n"},
+    BadText{"TooBig", "0x0 +\n0x0 0x8000000000000000 +\n"},
+    BadText{"MissingState", "0x0 +\n0x0 0x200\n"}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+TEST(RescueMapTest, MapStartingPastZeroIsUntriedUpToThere) {
+  auto map = ParseRescueMap("0x400 +\n0x400 0x200 +\n");
+  ASSERT_TRUE(map.has_value());
+  EXPECT_EQ(map->ranges(), (std::vector<MapRange>{{0, 0x400, kUntried}, {0x400, 0x200, kRead}}));
+}
+
+// Which unread ranges a file's bytes touch.
+struct UnreadCase {
+  const char* name;
+  std::int64_t offset, length;
+  std::vector<ByteRange> unread;
+};
+
+class UnreadRangesTest : public ::testing::TestWithParam<UnreadCase> {};
+
+// 0..1024 read, 1024..1536 bad, 1536..2048 untried, 2048..4096 read, 4096..4608 bad.
+TEST_P(UnreadRangesTest, AreTheUnreadPartsOfTheRange) {
+  RescueMap map = MapOf({{1024, kRead}, {512, kBad}, {512, kUntried}, {2048, kRead}, {512, kBad}});
+  EXPECT_EQ(map.UnreadRanges(GetParam().offset, GetParam().length), GetParam().unread);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Ranges, UnreadRangesTest, ::testing::Values(
+    UnreadCase{"AllRead", 0, 1024, {}},
+    UnreadCase{"EndsWhereABadRangeStarts", 512, 512, {}},
+    UnreadCase{"ReachesOneByteIn", 512, 513, {{1024, 1}}},
+    UnreadCase{"InsideABadRange", 1100, 10, {{1100, 10}}},
+    UnreadCase{"BadAndUntriedJoined", 1000, 1100, {{1024, 1024}}},
+    UnreadCase{"AcrossSeveral", 0, 4608, {{1024, 1024}, {4096, 512}}},
+    UnreadCase{"PastTheMapsEnd", 4000, 1000, {{4096, 904}}},
+    UnreadCase{"WhollyPastTheEnd", 10000, 5, {{10000, 5}}},
+    UnreadCase{"ReadBetweenUnreadRanges", 2048, 2048, {}},
+    UnreadCase{"Empty", 1024, 0, {}},
+    UnreadCase{"NegativeOffset", -1, 10, {}},
+    UnreadCase{"LengthToTheLimit", 4000, INT64_MAX, {{4096, INT64_MAX - 4096}}}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+}  // namespace
+}  // namespace kvx::testing
