@@ -17,7 +17,7 @@ namespace kvx::testing {
 
 // Logs every box and chooser as "kind|text|title" (core text, CR LF breaks);
 // answers questions with `answer` and the chooser with `file`.
-struct ScriptedDialogs final : Dialogs {
+struct ScriptedDialogs : Dialogs {
   std::vector<std::string> log;
   bool answer = true;
   std::optional<ChosenFile> file;
