@@ -14,7 +14,7 @@ fi
 
 WINDOWS_BUILD="$ROOT/build/windows"
 source "$ROOT/scripts/lib/windows-exe-check.sh"
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64)
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix wine64 xvfb xauth)
 
 # The card images both builds read: the demo card, a 1G card whose length is
 # no whole number of sectors, and an obsolete card with small clusters.
@@ -110,6 +110,18 @@ windows_stage_suite() {
     windows_stage_fail "the Windows test suite failed; see $log" || return 1
   fi
   grep -E '^\[==========\] .* ran\.|^\[  PASSED  \]|^\[  SKIPPED \]' "$log" | sed 's/^/  /'
+}
+
+# The Win32 window's suite: the real window driven by window messages, on a
+# virtual X display (Wine draws its windows through X).
+windows_stage_window_suite() {
+  local log="$WORK/win32_window_test.log"
+  echo "Win32 window suite (win32_window_test.exe under Wine on Xvfb):"
+  if ! (cd "$WORK" && xvfb-run -a "$WINE" "$WINDOWS_BUILD/tests/win32_window_test.exe") >"$log" 2>&1; then
+    grep -E '^\[  FAILED  \]|Failure' "$log" | head -40 >&2 || true
+    windows_stage_fail "the Win32 window suite failed; see $log" || return 1
+  fi
+  grep -E '^\[==========\] .* ran\.|^\[  PASSED  \]' "$log" | sed 's/^/  /'
 }
 
 # The CLI's one JSON line, made comparable: the Windows console ends the line
@@ -233,6 +245,7 @@ windows_stage() (
 
   phase=$SECONDS
   windows_stage_suite
+  windows_stage_window_suite
   local suite_time=$((SECONDS - phase))
 
   phase=$SECONDS

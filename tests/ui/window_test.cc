@@ -1,162 +1,105 @@
 // The window on card images written to a temporary directory, its dialogs
-// answered from a script; then the real dialogs and the command line.
+// answered from a script; then the real dialogs and the command line. The
+// scenarios are the ones the Win32 window runs too (window_scenarios.h).
 #include <QTest>
 #include <QtWidgets>
 #include <filesystem>
 
 #include "platform/system_platform.h"
 #include "tests/support/file_size_limit.h"
-#include "tools/card_image/card_image.h"
-#include "ui/form1.h"
-#include "ui/qt_dialogs.h"
+#include "tests/ui/window_scenarios.h"
+#include "ui/form/form_controls.h"
+#include "ui/qt/qt_dialogs.h"
+#include "ui/qt/qt_window.h"
 #include "ui/window_options.h"
 
 namespace kvx::testing {
 
-// Logs every box and chooser as "kind|text|title"; answers with `answer` and `file`.
-struct ScriptedDialogs final : Dialogs {
-  QStringList log;
-  bool answer = true;
-  std::optional<ChosenFile> file;
-
-  void ShowMessage(QWidget*, const QString& text, const QString& title) override {
-    log << "message|" + text + "|" + title;
-  }
-  bool AskYesNo(QWidget*, const QString& text, const QString& title) override {
-    log << "question|" + text + "|" + title;
-    return answer;
-  }
-  std::optional<ChosenFile> ChooseFile(QWidget*, const QString& dir, const QString& name) override {
-    log << "chooser|" + dir + "|" + name;
-    return file;
-  }
-};
-
-// A 2G card of 4 MiB holding DATA0001.KVX... from `first_cluster` on, each of
-// 2536 bytes by the FAT and by its header; file `differing` has 4000 and 6536.
-CardImage Card(int first_cluster, int files, int differing = 0) {
-  CardImage card(CardImage::Layout::G2, 4 << 20);
-  for (int i = 1; i <= files; ++i) {
-    card.AddEntry(QString("DATA%1.KVX").arg(i, 4, 10, QChar('0')).toStdString(),
-                  first_cluster + i - 1, i == differing ? 4000 : 2536);
-    card.PlaceFile(card.ClusterOffset(first_cluster + i - 1), i == differing ? 5000 : 1000);
-  }
-  return card;
-}
-
-// The window, shown and active. E: five files, the second's sizes differ;
-// F: one file; G: no file; H: no data region marker; Q: no card at all.
-// Recovered files go to `target`.
-struct Window {
+// The window, shown and active, on the scenario cards. Recovered files go to
+// `target`.
+struct Window final : WindowDriver {
   Window() {
     DriveMap drives;
-    for (auto [letter, card] :
-         {std::pair{"E", Card(2, 5, 2)}, {"F", Card(2, 1)}, {"G", Card(2, 0)}, {"H", Card(3, 1)}}) {
-      std::string path = cards.filePath(letter).toStdString();
-      if (!card.WriteTo(path) || drives.Add(letter + ("=" + path))) qFatal("no card %s", letter);
+    for (const auto& [letter, card] : ScenarioCards()) {
+      std::string path = cards.filePath(QString::fromStdString(letter)).toStdString();
+      if (!card.WriteTo(path) || drives.Add(letter + "=" + path)) qFatal("no card %s", letter.c_str());
     }
-    window = std::make_unique<Form1>(std::move(drives),
-                                     std::unique_ptr<Dialogs>(dialogs = new ScriptedDialogs));
+    window = std::make_unique<QtWindow>(std::move(drives),
+                                        std::unique_ptr<Dialogs>(dialogs = new ScriptedDialogs));
     window->show();
     if (!QTest::qWaitForWindowActive(window.get())) qFatal("the window never became active");
   }
   QWidget* Find(const QString& name) const { return window->findChild<QWidget*>(name); }
   QString Text(const char* name) const { return Find(name)->property("text").toString(); }
   void Type(const char* box, const QString& text) { Find(box)->setProperty("text", text); }
-  // A letter goes into Text1; "No" answers the next question; "3", "^3" and
-  // "+3" click line 3 of List1 alone, with Ctrl and with Shift; any other word
-  // clicks that button.
-  void Run(const QString& script) {
+
+  void TypeLetter(const std::string& letter) override {
+    Type("Text1", QString::fromStdString(letter));
+  }
+  void AnswerNo() override { dialogs->answer = false; }
+  void ClickControl(const std::string& name) override {
+    QTest::mouseClick(Find(QString::fromStdString(name)), Qt::LeftButton);
+  }
+  void ClickLine(int line, Click click) override {
     auto* list = qobject_cast<QListWidget*>(Find("List1"));
-    for (const QString& step : script.split(' ')) {
-      if (step[0].isUpper() && step.size() == 1)
-        Type("Text1", step);
-      else if (step == "No")
-        dialogs->answer = false;
-      else if (step[0].isLetter())
-        QTest::mouseClick(Find(step), Qt::LeftButton);
-      else {
-        auto keys = step[0] == '^'   ? Qt::ControlModifier
-                    : step[0] == '+' ? Qt::ShiftModifier
-                                     : Qt::NoModifier;
-        QRect line = list->visualItemRect(list->item(step.right(1).toInt()));
-        QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, line.center());
-      }
-    }
+    auto keys = click == Click::kWithCtrl    ? Qt::ControlModifier
+                : click == Click::kWithShift ? Qt::ShiftModifier
+                                             : Qt::NoModifier;
+    QRect rect = list->visualItemRect(list->item(line));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, rect.center());
   }
-  // SizeMode, the option checked, how many options show, whether Retrieve is
-  // on, whether the card is open.
-  QString State() const {
-    return QString("%1 %2 %3 %4 %5")
-        .arg(window->state().SizeMode)
-        .arg(Find("Option1")->property("checked").toBool() ? "FAT" : "header")
-        .arg(Find("Option1")->isVisible() + Find("Option2")->isVisible())
-        .arg(Find("Command2")->isEnabled() ? "on" : "off")
-        .arg(window->state().card.VolumeHandle ? "open" : "closed");
+  int SizeMode() const override { return window->state().SizeMode; }
+  bool Option1Checked() const override { return Find("Option1")->property("checked").toBool(); }
+  int OptionsVisible() const override {
+    return Find("Option1")->isVisible() + Find("Option2")->isVisible();
   }
+  bool RetrieveEnabled() const override { return Find("Command2")->isEnabled(); }
+  bool CardOpen() const override { return window->state().card.VolumeHandle != nullptr; }
 
   QTemporaryDir cards, target;
   ScriptedDialogs* dialogs = nullptr;
-  std::unique_ptr<Form1> window;
+  std::unique_ptr<QtWindow> window;
 };
 
 class WindowTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void startState_data() {
-    QTest::addColumn<QString>("caption");
-    QTest::addColumn<QString>("container");
-    QTest::addColumn<QRect>("twips");
-    QTest::addColumn<QString>("state");
-    auto row = [](const char* name, QString caption, QString container, QRect twips,
-                  const char* state = "") {
-      QTest::newRow(name) << caption << container << twips << QString(state);
-    };
-    row("Form1", "Korvex SD Rescue", "", {0, 0, 9810, 5985});
-    row("Frame1", "SD Drive", "Form1", {120, 120, 6135, 735});
-    row("Text1", "E", "Frame1", {120, 240, 375, 375});
-    row("Command1", "Quick Search ", "Frame1", {720, 240, 1575, 375});
-    row("Command3", "Explore", "Frame1", {2520, 240, 1575, 375});
-    row("Command5", "Comb Through", "Frame1", {4320, 240, 1575, 375});
-    row("List1", "", "Form1", {120, 960, 6135, 4545});
-    row("Frame2", "SD Info", "Form1", {6480, 120, 3135, 3015});
-    row("Label2", "", "Frame2", {120, 240, 2895, 1815});
-    row("Label1", "", "Frame2", {120, 2160, 2895, 255});
-    row("Label3", "", "Frame2", {120, 2520, 2895, 375});
-    row("Option1", "Let FAT determine file size", "Form1", {6480, 3240, 3135, 255}, "hidden");
-    row("Option2", "Let KVX Header determine file size", "Form1", {6480, 3600, 3135, 255},
-        "hidden");
-    row("Label4", "Target Directory for recovered files:", "Form1", {6480, 4320, 3135, 375});
-    // With no system drive letters, the current directory with its separator.
-    row("Text2", QString::fromStdString(std::filesystem::current_path().string() + "/"), "Form1",
-        {6480, 4680, 2655, 375});
-    row("Command4", "...", "Form1", {9240, 4680, 375, 375});
-    row("Command2", "Retrieve Selected .KVX files", "Form1", {6480, 5160, 3135, 375}, "disabled");
-  }
-
+  // Every control of the form's table, made as the table says: container,
+  // caption, state and place (within a pixel at the window's resolution).
   void startState() {
-    QFETCH(QString, caption);
-    QFETCH(QString, container);
-    QFETCH(QRect, twips);
-    QFETCH(QString, state);
     Window form;
-    QWidget* control = container.isEmpty() ? form.window.get() : form.Find(QTest::currentDataTag());
-    QWidget* parent = control->parentWidget();
-    QCOMPARE(parent ? parent->objectName() : QString(), container);
-    const char* text = !parent ? "windowTitle" : control->inherits("QGroupBox") ? "title" : "text";
-    QCOMPARE(control->property(text).toString(), caption);
-    QCOMPARE(!control->isVisible() ? "hidden" : !control->isEnabled() ? "disabled" : "", state);
-    // 15 twips to the pixel at 96 dots per inch; within a pixel either way.
-    QRect pixels = parent ? control->geometry() : QRect(QPoint(), control->size());
-    const int got[] = {pixels.x(), pixels.y(), pixels.width(), pixels.height()};
-    const int wanted[] = {twips.x() / 15, twips.y() / 15, twips.width() / 15, twips.height() / 15};
-    for (int i = 0; i < 4; ++i)
-      QVERIFY2(qAbs(got[i] - wanted[i]) <= 1,
-               qPrintable(QString("%1 not %2").arg(got[i]).arg(wanted[i])));
-    if (parent) return;
-    QCOMPARE(control->minimumSize(), control->maximumSize());
-    QCOMPARE(control->windowIcon().availableSizes().value(0), QSize(32, 32));
+    const double dpi = form.window->logicalDpiX();
+    auto check_place = [&](QRect pixels, TwipsRect twips, const char* name) {
+      const int got[] = {pixels.x(), pixels.y(), pixels.width(), pixels.height()};
+      const int wanted[] = {twips.left, twips.top, twips.width, twips.height};
+      for (int i = 0; i < 4; ++i) {
+        QVERIFY2(qAbs(got[i] - TwipsToPixels(wanted[i], dpi)) <= 1,
+                 qPrintable(QString("%1: %2 not %3 twips").arg(name).arg(got[i]).arg(wanted[i])));
+      }
+    };
+    QCOMPARE(form.window->windowTitle(), QStringLiteral("Korvex SD Rescue"));
+    check_place(QRect(QPoint(), form.window->size()),
+                {0, 0, kClientWidthTwips, kClientHeightTwips}, "Form1");
+    QCOMPARE(form.window->minimumSize(), form.window->maximumSize());
+    QCOMPARE(form.window->windowIcon().availableSizes().value(0), QSize(32, 32));
+    for (const FormControl& control : Form1Controls()) {
+      QWidget* widget = form.Find(control.name);
+      QVERIFY2(widget, control.name);
+      QCOMPARE(widget->parentWidget()->objectName(),
+               QString(*control.container ? control.container : "Form1"));
+      const char* text = control.kind == ControlKind::kFrame ? "title" : "text";
+      // With no system drive letters, Text2 starts in the current directory.
+      QString caption = control.name == std::string("Text2")
+                            ? QString::fromStdString(std::filesystem::current_path().string() + "/")
+                            : QString::fromUtf8(control.caption);
+      if (control.kind != ControlKind::kListBox) QCOMPARE(widget->property(text).toString(), caption);
+      QCOMPARE(widget->isVisible(), control.visible);
+      QCOMPARE(widget->isEnabled(), control.enabled);
+      if (control.kind == ControlKind::kOptionButton)
+        QCOMPARE(widget->property("checked").toBool(), control.selected);
+      check_place(widget->geometry(), control.twips, control.name);
+    }
     // Text1 has the focus; Tab passes the hidden options by, and Command2 once enabled.
     form.Find("Command2")->setEnabled(true);
     QStringList visited{QApplication::focusWidget()->objectName()};
@@ -198,7 +141,7 @@ class WindowTest : public QObject {
 
   void quickSearchShowsReportLinesAndSizeChoice() {
     Window form;
-    form.Run("Command1");
+    form.ClickControl("Command1");
     // The report's CR LF breaks show as line breaks.
     QCOMPARE(form.Text("Label2"),
              QStringLiteral("This is a ZENTO SD\n\nZENTO Firmware: 2G\nSD Name: ZENTOXC2\n"
@@ -212,84 +155,45 @@ class WindowTest : public QObject {
              QStringLiteral("DATA0002.KVX         SizeH: 6536 or SizeF: 4000 @174080"));
   }
 
-  // A script of clicks (see Window::Run), and after it: the window's state,
-  // the files recovered, the boxes shown, and the pointer back to normal.
-  void scripts_data() {
-    const QString comb =
-        "question|We will comb through every sector of SD to find all possible .KVX files\n\n"
-        "The operation may take a long time\n\nDo you want to continue?|Korvex SD Rescue";
-    QTest::addColumn<QString>("script");
-    QTest::addColumn<QString>("state");  // see Window::State; empty: not looked at
-    QTest::addColumn<QString>("copied");
-    QTest::addColumn<QString>("dialog");
-    auto row = [](const char* name, const char* script, const char* state, const char* copied = "",
-                  QString dialog = "") {
-      QTest::newRow(name) << script << state << QString(copied) << dialog;
-    };
-    row("differing sizes", "Command1", "0 header 2 on closed");
-    row("agreeing sizes", "Command1 F Command1", "0 header 0 on closed");
-    row("no lines, shown", "Command1 G Command1", "0 header 2 off open");
-    row("no data region", "H Command1", "0 header 0 on open");
-    row("FAT", "Command1 Option1", "1 FAT 2 on closed");
-    row("header", "Command1 Option1 Option2", "0 header 2 on closed");
-    row("Explore", "Command1 Option1 Command3", "0 FAT 0 on closed");
-    // Explore leaves Option1 checked: a click on it must still choose the FAT size.
-    row("FAT after Explore", "Command1 Option1 Command3 Command1 Option1", "1 FAT 2 on closed");
-    row("Explore, no card", "Command1 Option1 Q Command3", "0 FAT 0 on closed");
-    row("Comb Through", "Command1 Command5", "0 header 0 on closed", "", comb);
-    row("Comb Through answered No", "Command1 Option1 No Command5", "1 FAT 2 on closed", "", comb);
-    row("a letter below D", "Command1 Option1 C Command1", "1 FAT 2 on closed", "",
-        "message|Sorry, but I think this drive letter is too low to be a SD drive|"
-        "Korvex SD Rescure");
-    row("Retrieve, no card", "Command1 1 Q Command2", "0 header 2 on closed", "",
-        "message|Can't read from SD, please resite the SD and try again|Korvex SD Rescure");
-    row("click", "Command1 1 3 Command2", "", "DATA0004.KVX");
-    row("Ctrl+click", "Command1 1 ^3 Command2", "", "DATA0002.KVX DATA0004.KVX");
-    // The current line is then one that is not selected.
-    row("Ctrl+click again", "Command1 1 ^3 ^1 Command2", "", "DATA0004.KVX");
-    row("Shift+click", "Command1 1 +3 Command2", "", "DATA0002.KVX DATA0003.KVX DATA0004.KVX");
+  // A scenario's clicks, and after them: the window's state, the files
+  // recovered, the boxes shown, and the pointer back to normal.
+  void scenarios_data() {
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < int(std::size(kWindowScenarios)); ++i)
+      QTest::newRow(kWindowScenarios[i].name) << i;
   }
 
-  void scripts() {
-    QFETCH(QString, script);
-    QFETCH(QString, state);
-    QFETCH(QString, copied);
-    QFETCH(QString, dialog);
+  void scenarios() {
+    QFETCH(int, index);
+    const WindowScenario& scenario = kWindowScenarios[index];
     Window form;
     form.Type("Text2", form.target.path() + "/");
-    form.Run(script);
-    if (!state.isEmpty()) QCOMPARE(form.State(), state);
-    QCOMPARE(form.dialogs->log.join(""), dialog);
-    QCOMPARE(QDir(form.target.path()).entryList(QDir::Files).join(' '), copied);
+    RunScript(form, scenario.script);
+    if (*scenario.state) QCOMPARE(StateOf(form), std::string(scenario.state));
+    QCOMPARE(form.dialogs->Joined(), std::string(scenario.dialog));
+    QCOMPARE(QDir(form.target.path()).entryList(QDir::Files).join(' '), QString(scenario.copied));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QVERIFY(form.window->close() && form.window->state().card.VolumeHandle == nullptr);
   }
 
   void chooserSetsTextTwo_data() {
-    QTest::addColumn<QString>("file_name");  // null: the chooser is cancelled
-    QTest::addColumn<QString>("file_title");
-    QTest::addColumn<QString>("text2");
-    auto row = [](const char* name, QString file_name, QString file_title, QString text2) {
-      QTest::newRow(name) << file_name << file_title << text2;
-    };
-    row("a picked file", "/media/out/log.kvx", "log.kvx", "/media/out/");
-    row("the offered name kept", "C:\\data\\*.*", "*.*", "C:\\data\\");
-    row("the offered name, no title", "C:\\data\\*.*", "", "C:\\data\\");
-    row("cancel", QString(), QString(), "/srv/cards/");
+    QTest::addColumn<int>("index");
+    for (int i = 0; i < int(std::size(kChooserScenarios)); ++i)
+      QTest::newRow(kChooserScenarios[i].name) << i;
   }
 
   void chooserSetsTextTwo() {
-    QFETCH(QString, file_name);
-    QFETCH(QString, file_title);
-    QFETCH(QString, text2);
+    QFETCH(int, index);
+    const ChooserScenario& scenario = kChooserScenarios[index];
     Window form;
-    if (!file_name.isNull()) form.dialogs->file = ChosenFile{file_name, file_title};
+    form.dialogs->file = scenario.chosen;
     // A double-click on Text2 and a click on "..." open the same chooser.
     for (bool by_button : {false, true}) {
       form.Type("Text2", "/srv/cards/");
-      by_button ? form.Run("Command4") : QTest::mouseDClick(form.Find("Text2"), Qt::LeftButton);
-      QCOMPARE(form.Text("Text2"), text2);
-      QCOMPARE(form.dialogs->log.value(by_button), QStringLiteral("chooser|/srv/cards/|*.*"));
+      by_button ? form.ClickControl("Command4")
+                : QTest::mouseDClick(form.Find("Text2"), Qt::LeftButton);
+      QCOMPARE(form.Text("Text2").toStdString(), std::string(scenario.text2));
+      QCOMPARE(form.dialogs->log.at(by_button), std::string("chooser|/srv/cards/|*.*"));
     }
   }
 
@@ -309,8 +213,8 @@ class WindowTest : public QObject {
     });
     poll.start(20);
     QtDialogs dialogs;
-    dialogs.ShowMessage(nullptr, "first\n<b>second</b>", "Korvex SD Rescure");
-    QVERIFY(dialogs.AskYesNo(nullptr, "Comb?", "Korvex SD Rescue"));  // Enter answers Yes
+    dialogs.ShowMessage("first\r\n<b>second</b>", "Korvex SD Rescure");
+    QVERIFY(dialogs.AskYesNo("Comb?", "Korvex SD Rescue"));  // Enter answers Yes
     QCOMPARE(seen,
              QStringList({"Korvex SD Rescure|first\n<b>second</b>|1", "Korvex SD Rescue|Comb?|2"}));
   }

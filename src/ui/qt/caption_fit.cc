@@ -1,4 +1,4 @@
-#include "ui/caption_fit.h"
+#include "ui/qt/caption_fit.h"
 
 #include <QFontMetrics>
 #include <QGroupBox>

@@ -1,4 +1,4 @@
-#include "ui/widget_controls.h"
+#include "ui/qt/widget_controls.h"
 
 #include <QApplication>
 #include <QLabel>
@@ -7,25 +7,10 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "ui/dialogs.h"
+#include "ui/form/dialogs.h"
+#include "ui/qt/display_text.h"
 
 namespace kvx {
-
-namespace {
-
-// Core text to display text. Qt draws a lone CR as a blank, so the CR LF
-// breaks of reports and messages become plain line feeds.
-QString DisplayText(const std::string& text) {
-  QString display = QString::fromUtf8(text);
-  display.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return display;
-}
-
-QString TitleOrApplicationTitle(const std::string& title) {
-  return QString::fromUtf8(title.empty() ? kApplicationTitle : title);
-}
-
-}  // namespace
 
 WidgetControls::WidgetControls(const Widgets& widgets, Dialogs& dialogs)
     : widgets_(widgets), dialogs_(dialogs) {}
@@ -35,6 +20,10 @@ WidgetControls::~WidgetControls() { SetBusyPointer(false); }
 std::string WidgetControls::Text1() const { return widgets_.text1->text().toUtf8().toStdString(); }
 
 std::string WidgetControls::Text2() const { return widgets_.text2->text().toUtf8().toStdString(); }
+
+void WidgetControls::SetText2(const std::string& text) {
+  widgets_.text2->setText(QString::fromUtf8(text));
+}
 
 void WidgetControls::SetCaption(Label label, const std::string& caption) {
   QLabel* target = label == Label::Label1   ? widgets_.label1
@@ -80,11 +69,11 @@ void WidgetControls::SetBusyPointer(bool busy) {
 }
 
 void WidgetControls::ShowMessage(const std::string& text, const std::string& title) {
-  dialogs_.ShowMessage(widgets_.window, DisplayText(text), TitleOrApplicationTitle(title));
+  dialogs_.ShowMessage(text, MessageTitle(title));
 }
 
 bool WidgetControls::AskYesNo(const std::string& text, const std::string& title) {
-  return dialogs_.AskYesNo(widgets_.window, DisplayText(text), TitleOrApplicationTitle(title));
+  return dialogs_.AskYesNo(text, MessageTitle(title));
 }
 
 }  // namespace kvx

@@ -7,8 +7,8 @@
 
 #include "controls/controls.h"
 #include "platform/system_platform.h"
-#include "ui/form1.h"
-#include "ui/qt_dialogs.h"
+#include "ui/qt/qt_dialogs.h"
+#include "ui/qt/qt_window.h"
 #include "ui/window_options.h"
 
 int main(int argc, char** argv) {
@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
   // The application's name, not its display name: Qt appends a display name
   // to every window title, and the window's caption must stay as it is.
   QApplication::setApplicationName(QString::fromUtf8(kvx::kApplicationTitle));
-  kvx::Form1 window(std::move(options.drives), std::make_unique<kvx::QtDialogs>());
+  kvx::QtWindow window(std::move(options.drives), std::make_unique<kvx::QtDialogs>());
   window.show();
   return QApplication::exec();
 }

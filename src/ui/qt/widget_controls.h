@@ -1,4 +1,4 @@
-// The controls port on real widgets: what the core writes shows in the window,
+// The controls port on Qt widgets: what the core writes shows in the window,
 // and what it asks is asked through the window's dialogs.
 //
 // Texts cross as UTF-8; CR LF in captions and messages becomes a line break.
@@ -7,23 +7,21 @@
 // asks.
 #pragma once
 
-#include "controls/controls.h"
+#include "ui/form/form_view.h"
 
 class QLabel;
 class QLineEdit;
 class QListWidget;
 class QPushButton;
 class QRadioButton;
-class QWidget;
 
 namespace kvx {
 
 class Dialogs;
 
-class WidgetControls final : public Controls {
+class WidgetControls final : public FormView {
  public:
   struct Widgets {
-    QWidget* window;
     QLineEdit* text1;
     QLineEdit* text2;
     QLabel* label1;
@@ -42,6 +40,7 @@ class WidgetControls final : public Controls {
 
   std::string Text1() const override;
   std::string Text2() const override;
+  void SetText2(const std::string& text) override;
   void SetCaption(Label label, const std::string& caption) override;
   void ClearList() override;
   void AppendLine(const std::string& line) override;

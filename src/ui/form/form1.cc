@@ -1,0 +1,51 @@
+#include "ui/form/form1.h"
+
+#include "platform/system_platform.h"
+#include "retrieve/retrieve.h"
+#include "search/comb_through.h"
+#include "search/explore.h"
+#include "search/quick_search.h"
+#include "ui/form/target_directory.h"
+
+namespace kvx {
+
+std::string MessageTitle(const std::string& title) {
+  return title.empty() ? kApplicationTitle : title;
+}
+
+Form1::Form1(FormView& view, Dialogs& dialogs, Platform& platform)
+    : view_(view), dialogs_(dialogs), platform_(platform) {}
+
+void Form1::Form_Load() {
+  state_->SizesDiffer = false;
+  view_.SetText2(DefaultTargetDirectory());
+}
+
+void Form1::Form_Unload() { state_->card.VolumeHandle.reset(); }
+
+void Form1::RunAction(void (*action)(WindowState&, Controls&, Platform&)) {
+  action(*state_, view_, platform_);
+  view_.SetBusyPointer(false);
+}
+
+void Form1::Command1_Click() { RunAction(&QuickSearch); }
+
+void Form1::Command3_Click() { RunAction(&Explore); }
+
+void Form1::Command5_Click() { RunAction(&CombThrough); }
+
+void Form1::Command2_Click() { RunAction(&Retrieve); }
+
+void Form1::Option1_Click() { state_->SizeMode = 1; }
+
+void Form1::Option2_Click() { state_->SizeMode = 0; }
+
+void Form1::Text2_DblClick() {
+  std::optional<ChosenFile> chosen = dialogs_.ChooseFile(view_.Text2(), kOfferedFileName);
+  if (!chosen) return;
+  view_.SetText2(DirectoryOfChosenFile(chosen->file_name, chosen->file_title));
+}
+
+void Form1::Command4_Click() { Text2_DblClick(); }
+
+}  // namespace kvx

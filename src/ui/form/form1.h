@@ -1,0 +1,51 @@
+// Form1, what the program's one window does, without drawing anything: its
+// handlers and the state that outlives one click. A window creates its
+// widgets from the controls table, implements FormView and the dialogs, and
+// calls a handler for each event.
+//
+// Every handler runs its action to the end on the caller's thread, so no two
+// actions overlap. The card actions reach the window only through the view.
+#pragma once
+
+#include <memory>
+
+#include "platform/platform.h"
+#include "search/window_state.h"
+#include "ui/form/dialogs.h"
+#include "ui/form/form_view.h"
+
+namespace kvx {
+
+class Form1 {
+ public:
+  // The form reads the card through `platform`; all three outlive it.
+  Form1(FormView& view, Dialogs& dialogs, Platform& platform);
+
+  WindowState& state() { return *state_; }
+
+  // Start-up: Text2 gets the system's default target directory.
+  void Form_Load();
+  // Shut-down: closes the card if an action left it open.
+  void Form_Unload();
+  void Command1_Click();  // Quick Search
+  void Command2_Click();  // Retrieve
+  void Command3_Click();  // Explore
+  void Command5_Click();  // Comb Through
+  void Option1_Click();   // copy the size by FAT
+  void Option2_Click();   // copy the size by header
+  // The target-directory chooser: the directory of the file the user picks,
+  // with its final separator, becomes Text2; a cancel leaves Text2 as it is.
+  void Text2_DblClick();
+  void Command4_Click();
+
+ private:
+  // Runs one card action; the pointer is back to normal when it returns.
+  void RunAction(void (*action)(WindowState&, Controls&, Platform&));
+
+  FormView& view_;
+  Dialogs& dialogs_;
+  Platform& platform_;
+  std::unique_ptr<WindowState> state_ = std::make_unique<WindowState>();
+};
+
+}  // namespace kvx

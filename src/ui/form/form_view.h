@@ -1,0 +1,16 @@
+// What the form needs of a window beyond the controls port: Text2 written by
+// the chooser. A window implements it over its widgets.
+#pragma once
+
+#include <string>
+
+#include "controls/controls.h"
+
+namespace kvx {
+
+class FormView : public Controls {
+ public:
+  virtual void SetText2(const std::string& text) = 0;
+};
+
+}  // namespace kvx

@@ -1,0 +1,169 @@
+#include "ui/qt/qt_window.h"
+
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QIcon>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <algorithm>
+#include <vector>
+
+#include "card/card_report.h"
+#include "platform/system_platform.h"
+#include "ui/qt/caption_fit.h"
+#include "ui/qt/widget_controls.h"
+
+namespace kvx {
+
+namespace {
+
+QRect TwipsToPixels(const TwipsRect& rect, double dpi_x, double dpi_y) {
+  return QRect(kvx::TwipsToPixels(rect.left, dpi_x), kvx::TwipsToPixels(rect.top, dpi_y),
+               kvx::TwipsToPixels(rect.width, dpi_x), kvx::TwipsToPixels(rect.height, dpi_y));
+}
+
+QWidget* MakeWidget(ControlKind kind, const QString& caption, QWidget* container) {
+  switch (kind) {
+    case ControlKind::kFrame: return new QGroupBox(caption, container);
+    case ControlKind::kTextBox: return new QLineEdit(caption, container);
+    case ControlKind::kOptionButton: return new QRadioButton(caption, container);
+    case ControlKind::kButton: {
+      auto* button = new QPushButton(caption, container);
+      // A button's default minimum size would override the table's sizes.
+      button->setMinimumSize(0, 0);
+      button->setAutoDefault(false);
+      return button;
+    }
+    case ControlKind::kListBox: {
+      auto* list = new QListWidget(container);
+      list->setSelectionMode(QAbstractItemView::ExtendedSelection);
+      list->setSortingEnabled(false);
+      list->setUniformItemSizes(true);
+      return list;
+    }
+    case ControlKind::kLabel: {
+      // Labels wrap at their width and start at the top, and show card text
+      // as it is: a name on the card is never read as markup.
+      auto* label = new QLabel(caption, container);
+      label->setTextFormat(Qt::PlainText);
+      label->setWordWrap(true);
+      label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+      return label;
+    }
+  }
+  return nullptr;
+}
+
+// The longest card report Label2 shows: the seven lines of an obsolete card.
+QString LongestCardReport() {
+  BootSectorFields fields{"ZENTOXC0", 128, 2, 512};
+  std::string report = CardReport(fields, CardGenerationOf(fields));
+  return QString::fromUtf8(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+}
+
+}  // namespace
+
+QtWindow::QtWindow(DriveMap drives, std::unique_ptr<Dialogs> dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint),
+      platform_(NewSystemPlatform(std::move(drives))),
+      dialogs_(std::move(dialogs)) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QString::fromUtf8(kWindowCaption));
+  setWindowIcon(QIcon(QStringLiteral(":/kvx/kvx-rescue.xpm")));
+  setFixedSize(kvx::TwipsToPixels(kClientWidthTwips, logicalDpiX()),
+               kvx::TwipsToPixels(kClientHeightTwips, logicalDpiY()));
+  for (const FormControl& control : Form1Controls()) {
+    controls_by_name_[control.name] = MakeControl(control);
+  }
+  FitCaptions();
+  SetTabOrder();
+  controls_ = std::make_unique<WidgetControls>(
+      WidgetControls::Widgets{
+          qobject_cast<QLineEdit*>(Control("Text1")), qobject_cast<QLineEdit*>(Control("Text2")),
+          qobject_cast<QLabel*>(Control("Label1")), qobject_cast<QLabel*>(Control("Label2")),
+          qobject_cast<QLabel*>(Control("Label3")), qobject_cast<QListWidget*>(Control("List1")),
+          qobject_cast<QRadioButton*>(Control("Option1")),
+          qobject_cast<QRadioButton*>(Control("Option2")),
+          qobject_cast<QPushButton*>(Control("Command2"))},
+      *dialogs_);
+  form_ = std::make_unique<Form1>(*controls_, *dialogs_, *platform_);
+  ConnectHandlers();
+  form_->Form_Load();
+}
+
+QtWindow::~QtWindow() = default;
+
+QWidget* QtWindow::MakeControl(const FormControl& control) {
+  QWidget* container = *control.container ? Control(control.container) : this;
+  QWidget* widget = MakeWidget(control.kind, QString::fromUtf8(control.caption), container);
+  widget->setObjectName(QString::fromUtf8(control.name));
+  widget->setGeometry(TwipsToPixels(control.twips, logicalDpiX(), logicalDpiY()));
+  widget->setVisible(control.visible);
+  widget->setEnabled(control.enabled);
+  if (auto* option = qobject_cast<QRadioButton*>(widget)) option->setChecked(control.selected);
+  return widget;
+}
+
+void QtWindow::ConnectHandlers() {
+  auto on_click = [this](const char* name, void (Form1::*handler)()) {
+    connect(qobject_cast<QAbstractButton*>(Control(name)), &QAbstractButton::clicked, this,
+            [this, handler] { (form_.get()->*handler)(); });
+  };
+  on_click("Command1", &Form1::Command1_Click);
+  on_click("Command2", &Form1::Command2_Click);
+  on_click("Command3", &Form1::Command3_Click);
+  on_click("Command4", &Form1::Command4_Click);
+  on_click("Command5", &Form1::Command5_Click);
+  on_click("Option1", &Form1::Option1_Click);
+  on_click("Option2", &Form1::Option2_Click);
+  Control("Text2")->installEventFilter(this);
+}
+
+void QtWindow::FitCaptions() {
+  std::vector<CaptionRoom> rooms{{Control("Label2"), LongestCardReport()}};
+  for (const QAbstractButton* button : findChildren<QAbstractButton*>()) {
+    rooms.push_back({button, button->text()});
+  }
+  for (const QGroupBox* frame : findChildren<QGroupBox*>())
+    rooms.push_back({frame, frame->title()});
+  rooms.push_back({Control("Label4"), qobject_cast<QLabel*>(Control("Label4"))->text()});
+  setFont(FontFittingCaptions(rooms, font()));
+  // A frame's title sits on its top border, so the controls placed just below
+  // the frame's top edge are inside the border, not across it. Set after the
+  // font, which a widget with a style sheet no longer takes from its parent.
+  const QString frame_style = QStringLiteral(
+      "QGroupBox { border: 1px solid palette(mid); border-radius: 2px; margin-top: 0.5em; }"
+      "QGroupBox::title { subcontrol-origin: margin; left: 6px; padding: 0 2px; }");
+  for (QGroupBox* frame : findChildren<QGroupBox*>()) frame->setStyleSheet(frame_style);
+}
+
+void QtWindow::SetTabOrder() {
+  std::vector<const FormControl*> order;
+  for (const FormControl& control : Form1Controls()) {
+    if (Control(control.name)->focusPolicy() & Qt::TabFocus) order.push_back(&control);
+  }
+  std::sort(order.begin(), order.end(),
+            [](const FormControl* a, const FormControl* b) { return a->tab_index < b->tab_index; });
+  for (std::size_t i = 1; i < order.size(); ++i) {
+    setTabOrder(Control(order[i - 1]->name), Control(order[i]->name));
+  }
+  Control(order.front()->name)->setFocus();
+}
+
+void QtWindow::closeEvent(QCloseEvent* event) {
+  form_->Form_Unload();
+  event->accept();
+}
+
+bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == Control("Text2") && event->type() == QEvent::MouseButtonDblClick) {
+    form_->Text2_DblClick();
+    return true;
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace kvx

@@ -1,0 +1,251 @@
+// The Win32 window, driven as another program would drive it: window
+// messages to its controls (WM_SETTEXT, BM_CLICK, LB_SETSEL), its state read
+// back the same way. Message boxes and the chooser answer from a script. The
+// scenarios are the Qt window's (window_scenarios.h), each run on a lenient
+// card and on one that, like a raw volume on Windows, refuses reads off
+// sector boundaries.
+#include <windows.h>
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <tuple>
+
+#include "tests/support/sector_strict_platform.h"
+#include "tests/ui/window_scenarios.h"
+#include "ui/form/form_controls.h"
+#include "ui/win32/wide_text.h"
+#include "ui/win32/win32_window.h"
+
+namespace kvx::testing {
+namespace {
+
+constexpr char kTarget[] = "T:\\out\\";
+
+std::string TextOf(HWND control) {
+  wchar_t text[4096] = {};
+  SendMessageW(control, WM_GETTEXT, std::size(text), reinterpret_cast<LPARAM>(text));
+  return Utf8Text(text);
+}
+
+// A control's place in the window's client area, in pixels.
+RECT PlaceOf(HWND control) {
+  RECT place;
+  GetWindowRect(control, &place);
+  MapWindowPoints(HWND_DESKTOP, GetParent(control), reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+struct Win32Form final : WindowDriver {
+  explicit Win32Form(bool strict) {
+    platform.strict = strict;
+    for (const auto& [letter, card] : ScenarioCards()) platform.Insert(letter, card.bytes());
+    window = std::make_unique<Win32Window>(dialogs, platform, false);
+    window->Show(SW_SHOWNOACTIVATE);
+  }
+  HWND Find(const char* name) const { return window->Control(name); }
+  void Type(const char* box, const std::string& text) {
+    SendMessageW(Find(box), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideText(text).c_str()));
+  }
+
+  void TypeLetter(const std::string& letter) override { Type("Text1", letter); }
+  void AnswerNo() override { dialogs.answer = false; }
+  // Only what a person could click: shown and enabled.
+  void ClickControl(const std::string& name) override {
+    HWND control = Find(name.c_str());
+    if (IsWindowVisible(control) && IsWindowEnabled(control)) SendMessageW(control, BM_CLICK, 0, 0);
+  }
+  // What a click does in an extended-selection list box; Shift selects from
+  // the line last clicked without Shift.
+  void ClickLine(int line, Click click) override {
+    HWND list = Find("List1");
+    if (click == Click::kWithCtrl) {
+      bool selected = SendMessageW(list, LB_GETSEL, line, 0) > 0;
+      SendMessageW(list, LB_SETSEL, !selected, line);
+    } else {
+      SendMessageW(list, LB_SETSEL, FALSE, -1);
+      int from = click == Click::kWithShift ? anchor : line;
+      SendMessageW(list, LB_SELITEMRANGE, TRUE, MAKELPARAM(std::min(from, line), std::max(from, line)));
+    }
+    if (click != Click::kWithShift) anchor = line;
+    SendMessageW(list, LB_SETCARETINDEX, line, FALSE);
+  }
+  int SizeMode() const override { return window->state().SizeMode; }
+  bool Option1Checked() const override {
+    return SendMessageW(Find("Option1"), BM_GETCHECK, 0, 0) == BST_CHECKED;
+  }
+  int OptionsVisible() const override {
+    return IsWindowVisible(Find("Option1")) + IsWindowVisible(Find("Option2"));
+  }
+  bool RetrieveEnabled() const override { return IsWindowEnabled(Find("Command2")); }
+  bool CardOpen() const override { return window->state().card.VolumeHandle != nullptr; }
+
+  // The names of the files written, in name order.
+  std::string Copied() const {
+    std::string names;
+    for (const auto& [path, bytes] : platform.files) {
+      names += (names.empty() ? "" : " ") + path.substr(path.find_last_of('\\') + 1);
+    }
+    return names;
+  }
+
+  ScriptedDialogs dialogs;
+  SectorStrictPlatform platform;
+  std::unique_ptr<Win32Window> window;
+  int anchor = 0;
+};
+
+class Win32PlacesTest : public ::testing::TestWithParam<int> {};
+
+// Every control of the form's table at its place at 96 and at 144 dots per
+// inch, the second reached as a move to another monitor reaches it.
+TEST_P(Win32PlacesTest, ControlsSitWhereTheTableSaysAtTheWindowsResolution) {
+  const int dpi = GetParam();
+  Win32Form form(false);
+  ASSERT_EQ(form.window->dpi(), 96) << "Wine's display should start at 96 dots per inch";
+  if (dpi != 96) {
+    RECT suggested{10, 10, 1000, 700};
+    SendMessageW(form.window->handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
+                 reinterpret_cast<LPARAM>(&suggested));
+  }
+  RECT client;
+  GetClientRect(form.window->handle(), &client);
+  EXPECT_EQ(client.right, TwipsToPixels(kClientWidthTwips, dpi));
+  EXPECT_EQ(client.bottom, TwipsToPixels(kClientHeightTwips, dpi));
+  for (const FormControl& control : Form1Controls()) {
+    TwipsRect twips = PlaceInWindow(control);
+    RECT place = PlaceOf(form.Find(control.name));
+    EXPECT_EQ(place.left, TwipsToPixels(twips.left, dpi)) << control.name;
+    EXPECT_EQ(place.top, TwipsToPixels(twips.top, dpi)) << control.name;
+    EXPECT_EQ(place.right - place.left, TwipsToPixels(twips.width, dpi)) << control.name;
+    EXPECT_EQ(place.bottom - place.top, TwipsToPixels(twips.height, dpi)) << control.name;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Resolutions, Win32PlacesTest, ::testing::Values(96, 144));
+
+TEST(Win32WindowTest, StartsAsTheTableSaysWithTextOneFocusedAndTabInTableOrder) {
+  Win32Form form(false);
+  EXPECT_EQ(TextOf(form.window->handle()), "Korvex SD Rescue");
+  EXPECT_FALSE(GetWindowLongW(form.window->handle(), GWL_STYLE) & WS_THICKFRAME);
+  for (const FormControl& control : Form1Controls()) {
+    HWND handle = form.Find(control.name);
+    ASSERT_NE(handle, nullptr) << control.name;
+    EXPECT_EQ(TextOf(handle), control.caption) << control.name;
+    EXPECT_EQ(bool(IsWindowVisible(handle)), control.visible) << control.name;
+    EXPECT_EQ(bool(IsWindowEnabled(handle)), control.enabled) << control.name;
+    if (control.kind == ControlKind::kOptionButton) {
+      EXPECT_EQ(SendMessageW(handle, BM_GETCHECK, 0, 0) == BST_CHECKED, control.selected);
+    }
+  }
+  EXPECT_EQ(GetWindowLongW(form.Find("List1"), GWL_STYLE) & (LBS_EXTENDEDSEL | LBS_SORT),
+            LBS_EXTENDEDSEL);
+  EXPECT_EQ(GetFocus(), form.Find("Text1"));
+  // Tab passes the hidden options by, and Command2 once enabled.
+  EnableWindow(form.Find("Command2"), TRUE);
+  std::string visited;
+  HWND control = GetFocus();
+  for (int step = 0; step < 9; ++step) {
+    visited += std::string(step ? " " : "");
+    for (const FormControl& c : Form1Controls()) {
+      if (form.Find(c.name) == control) visited += c.name;
+    }
+    control = GetNextDlgTabItem(form.window->handle(), control, FALSE);
+  }
+  EXPECT_EQ(visited, "Text1 Command1 List1 Command2 Command3 Text2 Command4 Command5 Text1");
+}
+
+TEST(Win32WindowTest, QuickSearchShowsTheReportWithItsLineBreaksAndTheLines) {
+  Win32Form form(false);
+  form.ClickControl("Command1");
+  EXPECT_EQ(TextOf(form.Find("Label2")),
+            "This is a ZENTO SD\r\n\r\nZENTO Firmware: 2G\r\nSD Name: ZENTOXC2\r\n"
+            "Sector/Cluster: 64\r\nNumber of FAT(s): 1\r\nMax Root Dir Entries: 512");
+  EXPECT_EQ(TextOf(form.Find("Label1")), "5 KVX File Entries (2G) found");
+  EXPECT_EQ(TextOf(form.Find("Label3")), "KVX Data Region (2G) found");
+  wchar_t line[256];
+  ASSERT_EQ(SendMessageW(form.Find("List1"), LB_GETCOUNT, 0, 0), 5);
+  SendMessageW(form.Find("List1"), LB_GETTEXT, 1, reinterpret_cast<LPARAM>(line));
+  EXPECT_EQ(Utf8Text(line), "DATA0002.KVX         SizeH: 6536 or SizeF: 4000 @174080");
+}
+
+class Win32ScenarioTest
+    : public ::testing::TestWithParam<std::tuple<WindowScenario, bool>> {};
+
+// A scenario's clicks, and after them: the window's state, the files
+// recovered, the boxes shown, the pointer normal; closing closes the card.
+TEST_P(Win32ScenarioTest, EndsAsTheScenarioSays) {
+  const auto& [scenario, strict] = GetParam();
+  Win32Form form(strict);
+  form.Type("Text2", kTarget);
+  RunScript(form, scenario.script);
+  if (*scenario.state) {
+    EXPECT_EQ(StateOf(form), scenario.state);
+  }
+  EXPECT_EQ(form.dialogs.Joined(), scenario.dialog);
+  EXPECT_EQ(form.Copied(), scenario.copied);
+  EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
+  EXPECT_EQ(form.platform.refused_reads, 0);
+  SendMessageW(form.window->handle(), WM_CLOSE, 0, 0);
+  EXPECT_FALSE(form.CardOpen());
+  EXPECT_EQ(form.platform.open_volumes(), 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Scenarios, Win32ScenarioTest,
+    ::testing::Combine(::testing::ValuesIn(kWindowScenarios), ::testing::Bool()),
+    [](const auto& info) {
+      return std::string(std::get<0>(info.param).name) +
+             (std::get<1>(info.param) ? "OnStrictCard" : "");
+    });
+
+class Win32ChooserTest : public ::testing::TestWithParam<ChooserScenario> {};
+
+// A double-click on Text2 and a click on "..." open the same chooser.
+TEST_P(Win32ChooserTest, SetsTextTwoToTheChosenDirectory) {
+  const ChooserScenario& scenario = GetParam();
+  Win32Form form(false);
+  form.dialogs.file = scenario.chosen;
+  for (bool by_button : {false, true}) {
+    form.Type("Text2", "/srv/cards/");
+    if (by_button) {
+      form.ClickControl("Command4");
+    } else {
+      SendMessageW(form.Find("Text2"), WM_LBUTTONDBLCLK, MK_LBUTTON, MAKELPARAM(5, 5));
+    }
+    EXPECT_EQ(TextOf(form.Find("Text2")), scenario.text2);
+    EXPECT_EQ(form.dialogs.log.at(by_button), "chooser|/srv/cards/|*.*");
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Choosers, Win32ChooserTest, ::testing::ValuesIn(kChooserScenarios),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// The normal pointer over a box shown while busy, the hourglass again after
+// it, and the normal pointer once an action has ended.
+TEST(Win32WindowTest, PointerIsNormalOverABoxAndAfterAnAction) {
+  struct WatchedDialogs final : ScriptedDialogs {
+    HCURSOR seen = nullptr;
+    void ShowMessage(const std::string& text, const std::string& title) override {
+      seen = GetCursor();
+      ScriptedDialogs::ShowMessage(text, title);
+    }
+  } dialogs;
+  SectorStrictPlatform platform;
+  Win32Window window(dialogs, platform, false);
+  const HCURSOR wait = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT));
+  const HCURSOR arrow = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
+  window.SetBusyPointer(true);
+  EXPECT_EQ(GetCursor(), wait);
+  window.ShowMessage("a box while busy", "");
+  EXPECT_EQ(dialogs.seen, arrow);
+  EXPECT_EQ(GetCursor(), wait);
+  SendMessageW(window.Control("Command3"), BM_CLICK, 0, 0);
+  EXPECT_EQ(GetCursor(), arrow);
+  EXPECT_EQ(dialogs.log.front(), "message|a box while busy|Korvex SD Rescure");
+}
+
+}  // namespace
+}  // namespace kvx::testing
