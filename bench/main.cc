@@ -33,7 +33,6 @@ namespace {
 constexpr std::int64_t kFullLength = std::int64_t{1} << 30;
 constexpr std::int64_t kQuickLength = std::int64_t{64} << 20;
 constexpr std::uint64_t kSeed = 20240611;
-constexpr std::int64_t kFirstCombedBlock = 80896;
 constexpr std::int64_t kMemoryLimitKiB = 32 * 1024;
 
 struct Options {
@@ -111,8 +110,8 @@ std::pair<std::int64_t, int> DirectoryContent(const std::string& directory) {
 // The files a search listed: the first FoundCount records.
 std::vector<BenchFile> Listed(const WindowState& state) {
   std::vector<BenchFile> files;
-  for (int i = 0; i < state.FoundCount; ++i) {
-    const FoundFile& file = state.found_files[static_cast<std::size_t>(i)];
+  for (int i = 0; i < state.FoundFiles.FoundCount(); ++i) {
+    const FoundFile& file = *state.FoundFiles.Record(i);
     files.push_back({file.StartOffset, file.SizeByHeader});
   }
   return files;
@@ -200,7 +199,7 @@ int Run(const Options& options) {
   }
   comb_found = Listed(state);
   for (int r = 0; r < cheap_runs; ++r) quick.push_back(run(QuickSearch));
-  const int quick_found = state.FoundCount;
+  const int quick_found = state.FoundFiles.FoundCount();
   for (int r = 0; r < cheap_runs; ++r) explore.push_back(run(Explore));
   const std::vector<BenchFile> recordings = Listed(state);
 
@@ -260,7 +259,7 @@ int Run(const Options& options) {
   const double sequential_s = Median(sequential);
   const double comb_s = Median(comb);
   const double copy_s = Median(copy);
-  const std::int64_t combed_bytes = image_size - kFirstCombedBlock;
+  const std::int64_t combed_bytes = image_size - kFirstCombedOffset;
   std::vector<ActionRow> rows = {
       {"sequential read (1 MiB reads)", runs, sequential_s, image_size, sequential_s},
       {"Quick Search", cheap_runs, Median(quick), 0, 0},

@@ -80,9 +80,9 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
       auto size = value();
       if (!size) return parse;
       if (*size == "header") {
-        options.size = SizeChoice::Header;
+        options.size = SizeChoice::kByHeader;
       } else if (*size == "fat") {
-        options.size = SizeChoice::Fat;
+        options.size = SizeChoice::kByFat;
       } else {
         parse.error = "--size expects header or fat, not \"" + *size + "\"";
         return parse;

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "platform/drive_map.h"
+#include "search/size_choice.h"
 
 namespace kvx {
 
 enum class CliAction { QuickSearch, Explore, CombThrough };
-enum class SizeChoice { Header, Fat };
 
 struct CliOptions {
   DriveMap drives;

@@ -79,7 +79,7 @@ int Run(const CliOptions& options) {
   RunSearch(options.action, *state, controls, *platform);
   // Hidden options and a disabled button cannot be clicked.
   if (options.size && controls.size_options_visible) {
-    state->SizeMode = *options.size == SizeChoice::Fat ? 1 : 0;
+    state->SizeMode = *options.size;
   }
   if (options.retrieves() && controls.retrieve_enabled) {
     SelectLines(options, controls);

@@ -9,7 +9,8 @@
 #include <QPushButton>
 #include <QRadioButton>
 
-#include "card/card_report.h"
+#include "card/boot_sector.h"
+#include "search/captions.h"
 #include "platform/system_platform.h"
 #include "retrieve/retrieve.h"
 #include "search/comb_through.h"
@@ -52,7 +53,7 @@ QLabel* MakeLabel(QWidget* container, const char* name, const QString& caption,
 QString LongestCardReport() {
   BootSectorFields fields{"ZENTOXC0", 128, 2, 512};
   std::string report = CardReport(fields, CardGenerationOf(fields));
-  return QString::fromUtf8(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return QString::fromUtf8(WithLineFeeds(report));
 }
 
 }  // namespace
@@ -166,7 +167,7 @@ void Form1::Form_Load() {
   Text2->setText(QString::fromUtf8(DefaultTargetDirectory()));
 }
 
-void Form1::Form_Unload() { state_->card.VolumeHandle.reset(); }
+void Form1::Form_Unload() { state_->Card.VolumeHandle.reset(); }
 
 void Form1::closeEvent(QCloseEvent* event) {
   Form_Unload();
@@ -194,9 +195,9 @@ void Form1::Command5_Click() { RunAction(&CombThrough); }
 
 void Form1::Command2_Click() { RunAction(&Retrieve); }
 
-void Form1::Option1_Click() { state_->SizeMode = 1; }
+void Form1::Option1_Click() { state_->SizeMode = SizeChoice::kByFat; }
 
-void Form1::Option2_Click() { state_->SizeMode = 0; }
+void Form1::Option2_Click() { state_->SizeMode = SizeChoice::kByHeader; }
 
 // The target-directory chooser: the directory of the file the user picks, with
 // its final separator, becomes Text2; a cancel leaves Text2 as it is.

@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "search/captions.h"
 #include "ui/dialogs.h"
 
 namespace kvx {
@@ -16,9 +17,7 @@ namespace {
 // Core text to display text. Qt draws a lone CR as a blank, so the CR LF
 // breaks of reports and messages become plain line feeds.
 QString DisplayText(const std::string& text) {
-  QString display = QString::fromUtf8(text);
-  display.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return display;
+  return QString::fromUtf8(WithLineFeeds(text));
 }
 
 QString TitleOrApplicationTitle(const std::string& title) {

@@ -44,13 +44,13 @@ TEST(CombThroughTest, AsksFirstAndNoLeavesEverythingAsItWas) {
   h.controls.label1 = h.controls.label2 = h.controls.label3 = "old";
   h.controls.lines = {"old line"};
   h.controls.size_options_visible = true;
-  h.state->SizeMode = 1;
+  h.state->SizeMode = SizeChoice::kByFat;
   CombThrough(*h.state, h.controls, h.platform);
   EXPECT_EQ(h.controls.questions, (std::vector<ShownMessage>{{kQuestion, "Korvex SD Rescue"}}));
   EXPECT_EQ(h.controls.label1 + h.controls.label2 + h.controls.label3, "oldoldold");
   EXPECT_EQ(h.controls.lines, std::vector<std::string>{"old line"});
   EXPECT_TRUE(h.controls.size_options_visible);
-  EXPECT_EQ(h.state->SizeMode, 1);
+  EXPECT_EQ(h.state->SizeMode, SizeChoice::kByFat);
   EXPECT_EQ(h.controls.busy_changes + h.platform.opens(), 0);
 }
 
@@ -95,11 +95,10 @@ TEST(CombThroughTest, StopsAt2048FilesAndLeavesRecord2048Alone) {
   CardImage image(Layout::G1, 80896 + 2100 * 512 + 1536);
   for (int k = 0; k < 2100; ++k) MarkHeader(image, 80896 + 512 * k, 0);
   h.InsertCard(image);
-  h.state->found_files[2048].FileName = "untouched";
   CombThrough(*h.state, h.controls, h.platform);
   ASSERT_EQ(h.controls.lines.size(), 2048u);
   EXPECT_EQ(h.controls.lines[2047], Line(2047, 1536, 80896 + 2047 * 512));
-  EXPECT_EQ(h.state->found_files[2048].FileName, "untouched");
+  EXPECT_EQ(h.state->FoundFiles.Record(2048)->FileName, "") << "record 2048 is never written";
   EXPECT_EQ(h.controls.label3, "2048 KVX File(s) found");
 }
 
@@ -192,7 +191,6 @@ TEST_P(CombStepByStepTest, FindsWhatAStepByStepCombFinds) {
   MemoryControls controls;
   CombThrough(*state, controls, platform);
   EXPECT_EQ(controls.lines, expected.lines);
-  EXPECT_EQ(state->ScanOffset, expected.end);
 }
 
 INSTANTIATE_TEST_SUITE_P(Seeds, CombStepByStepTest,

@@ -61,7 +61,7 @@ TEST_P(ExploreWalkTest, WalksFromHeaderToHeaderOnClusterBoundaries) {
     lines.push_back(Line(i, c.sizes[i], c.reads[i]));
   EXPECT_EQ(h.controls.lines, lines);
   EXPECT_EQ(WalkReads(card, c.layout), c.reads);
-  EXPECT_EQ(h.state->FoundCount, static_cast<int>(lines.size()));
+  EXPECT_EQ(h.state->FoundFiles.FoundCount(), static_cast<int>(lines.size()));
   EXPECT_EQ(h.controls.label3, lines.empty() ? "No KVX Files found"
                                              : std::to_string(lines.size()) + " KVX File(s) found");
   EXPECT_EQ(h.controls.retrieve_enabled, !lines.empty());
@@ -99,31 +99,6 @@ TEST(ExploreTest, ListsAtMost512FilesAndNeverReadsThe513th) {
   EXPECT_EQ(WalkReads(card, Layout::G1).size(), 512u);
 }
 
-// What a user sees change, in order.
-struct LoggingControls : MemoryControls {
-  std::string log;
-  void SetCaption(Label label, const std::string& caption) override {
-    log += "L" + std::to_string(static_cast<int>(label) + 1) + "=" + caption + "|";
-    MemoryControls::SetCaption(label, caption);
-  }
-  void ClearList() override { log += "Clear|"; }
-  void SetBusyPointer(bool on) override { log += on ? "Busy|" : "Default|"; }
-  void SetSizeOptionsVisible(bool on) override { log += on ? "Show|" : "Hide|"; }
-};
-
-TEST(ExploreTest, PreparesTheWindowBeforeReadingTheCard) {
-  ActionHarness h;
-  LoggingControls controls;
-  CardImage image(Layout::G1, 2 << 20);
-  image.PlaceHeader(80384, 0);
-  image.PlaceFile(kA, 10000);
-  h.InsertCard(image);
-  Explore(*h.state, controls, h.platform);
-  EXPECT_EQ(controls.log,
-            "Busy|L1=Skipepd DIR region|L2=|Hide|L3=|L2=" + controls.label2 +
-                "|Clear|L3=KVX Data Region (1G) found|L3=1 KVX File(s) found|Default|");
-}
-
 // Both header searches: how each early end leaves the window and the state.
 struct EarlyEndCase {
   const char* name;
@@ -135,14 +110,18 @@ struct EarlyEndCase {
 
 class EarlyEndTest : public ::testing::TestWithParam<EarlyEndCase> {};
 
+// Seven lines of an earlier search, and their records.
+void ListSevenOldFiles(ActionHarness& h) {
+  for (int i = 0; i < 7; ++i) h.state->FoundFiles.Add({.FileName = "OLD" + std::to_string(i)}, h.controls);
+}
+
 TEST_P(EarlyEndTest, EndsWithTheLabelsAndStateOfItsFailure) {
   const EarlyEndCase& c = GetParam();
   ActionHarness h;
   h.controls.label1 = h.controls.label2 = h.controls.label3 = "old";
-  h.controls.lines = {"old line"};
   h.controls.retrieve_enabled = h.controls.size_options_visible = true;
-  h.state->SizeMode = 1;
-  h.state->FoundCount = 7;
+  h.state->SizeMode = SizeChoice::kByFat;
+  ListSevenOldFiles(h);
   c.setup(h);
   c.action(*h.state, h.controls, h.platform);
   EXPECT_EQ(h.controls.label1, c.label1);
@@ -150,13 +129,16 @@ TEST_P(EarlyEndTest, EndsWithTheLabelsAndStateOfItsFailure) {
             c.label2 == "..." ? "This is a ZENTO SD" : c.label2);
   EXPECT_EQ(h.controls.label3, c.label3);
   EXPECT_EQ(h.controls.lines.empty(), c.list_emptied);
-  EXPECT_EQ(h.state->FoundCount, c.card_opened ? 0 : 7);
+  if (!c.list_emptied) {
+    EXPECT_EQ(h.state->FoundFiles.Record(6)->FileName, "OLD6");
+  }
+  EXPECT_EQ(h.state->FoundFiles.FoundCount(), c.card_opened ? 0 : 7);
   EXPECT_EQ(h.platform.open_volumes(), c.card_opened ? 1 : 0);
   EXPECT_EQ(h.controls.messages.size(), h.controls.text1 == "c" ? 1u : 0u);
-  // Command2 as it was, the options hidden, SizeMode 0 and the pointer back.
+  // Command2 as it was, the options hidden, SizeMode by header and the pointer back.
   EXPECT_EQ(std::tuple(h.controls.retrieve_enabled, h.controls.size_options_visible,
                        h.state->SizeMode, h.controls.busy, h.controls.busy_changes),
-            std::tuple(true, false, 0, false, 2));
+            std::tuple(true, false, SizeChoice::kByHeader, false, 2));
 }
 
 void LetterTooLow(ActionHarness& h) { h.controls.text1 = "c"; }

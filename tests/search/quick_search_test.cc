@@ -37,8 +37,7 @@ TEST(QuickSearchTest, TwoGCardListsEveryUsedSlotWithNameSizeAndOffset) {
   EXPECT_EQ(h.controls.label3, "KVX Data Region (2G) found");
   EXPECT_TRUE(h.controls.retrieve_enabled);
   EXPECT_FALSE(h.controls.size_options_visible);
-  EXPECT_EQ(h.state->FoundCount, 3);
-  EXPECT_EQ(h.state->found_files[2].StartCluster, 9);
+  EXPECT_EQ(h.state->FoundFiles.FoundCount(), 3);
   EXPECT_EQ(h.platform.open_volumes(), 0) << "a found data region closes the card";
 }
 
@@ -106,7 +105,7 @@ TEST(QuickSearchTest, OptionsStayVisibleForTheRestOfTheSearchOnceSizesDiffered) 
   h.Run(plain);
   EXPECT_FALSE(h.controls.size_options_visible) << "a new search starts with sizes agreeing";
   EXPECT_EQ(h.controls.lines.size(), 1u);
-  EXPECT_EQ(h.state->found_files[1].FileName, Pad("DB      .KVX"))
+  EXPECT_EQ(h.state->FoundFiles.Record(1)->FileName, Pad("DB      .KVX"))
       << "records past the new count keep what the earlier search stored";
 }
 
@@ -121,22 +120,23 @@ TEST(QuickSearchTest, ClusterZeroReadsTheHeaderBeforeTheDataRegion) {
 
 TEST(QuickSearchTest, HeaderReadCutShortByTheCardsEndCountsAsNoHeader) {
   CardImage image(Layout::G2, 141312 + 32768 + 1535);
+  image.PlaceHeader(image.ClusterOffset(2), 100);
   image.PlaceHeader(image.ClusterOffset(3), 100);  // all but its last byte fit
   image.SetByte(image.ClusterOffset(3) + 1535, 0);
+  image.AddEntry("XS.KVX", 2, 42);
   image.AddEntry("XT.KVX", 3, 42);
   QuickSearchRun h;
-  // A full header left in the buffer by an earlier read must not count either.
-  h.state->card.HeaderBuffer[1534] = std::byte{0x01};
-  h.state->card.HeaderBuffer[1535] = std::byte{0x80};
   h.Run(image);
-  EXPECT_EQ(h.controls.lines[0], Pad("DT      .KVX") + " Size: 42 @174080");
+  // The full header read for the first entry must not count for the second.
+  EXPECT_EQ(h.controls.lines, (std::vector<std::string>{
+                                  Pad("DS      .KVX") + " SizeH: 1636 or SizeF: 42 @141312",
+                                  Pad("DT      .KVX") + " Size: 42 @174080"}));
 }
 
 TEST(QuickSearchTest, EntryBlockCutShortListsNoStaleEntries) {
   CardImage image(Layout::G2, 124928 + 96);  // slots 0 to 2 only
   image.AddEntry("ONLY.KVX", 3, 1);
   QuickSearchRun h;
-  h.state->card.SectorBuffer.fill(std::byte{'X'});
   h.Run(image);
   EXPECT_EQ(h.controls.lines, (std::vector<std::string>{Pad("DNLY    .KVX") + " Size: 1 @174080"}));
   EXPECT_TRUE(h.controls.retrieve_enabled);

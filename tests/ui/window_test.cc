@@ -86,11 +86,11 @@ struct Window {
   // on, whether the card is open.
   QString State() const {
     return QString("%1 %2 %3 %4 %5")
-        .arg(window->state().SizeMode)
+        .arg(static_cast<int>(window->state().SizeMode))
         .arg(Find("Option1")->property("checked").toBool() ? "FAT" : "header")
         .arg(Find("Option1")->isVisible() + Find("Option2")->isVisible())
         .arg(Find("Command2")->isEnabled() ? "on" : "off")
-        .arg(window->state().card.VolumeHandle ? "open" : "closed");
+        .arg(window->state().Card.VolumeHandle ? "open" : "closed");
   }
 
   QTemporaryDir cards, target;
@@ -260,7 +260,7 @@ class WindowTest : public QObject {
     QCOMPARE(form.dialogs->log.join(""), dialog);
     QCOMPARE(QDir(form.target.path()).entryList(QDir::Files).join(' '), copied);
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QVERIFY(form.window->close() && form.window->state().card.VolumeHandle == nullptr);
+    QVERIFY(form.window->close() && form.window->state().Card.VolumeHandle == nullptr);
   }
 
   void chooserSetsTextTwo_data() {
