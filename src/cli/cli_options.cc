@@ -106,13 +106,13 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
       parse.error = "one action only, not also \"" + arg + "\"";
       return parse;
     } else if (arg == "quick") {
-      options.action = CliAction::QuickSearch;
+      options.action = CliAction::kQuickSearch;
       have_action = true;
     } else if (arg == "explore") {
-      options.action = CliAction::Explore;
+      options.action = CliAction::kExplore;
       have_action = true;
     } else if (arg == "comb") {
-      options.action = CliAction::CombThrough;
+      options.action = CliAction::kCombThrough;
       have_action = true;
     } else {
       parse.error = "unknown action \"" + arg + "\": expected quick, explore or comb";

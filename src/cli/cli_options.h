@@ -13,7 +13,7 @@
 
 namespace kvx {
 
-enum class CliAction { QuickSearch, Explore, CombThrough };
+enum class CliAction { kQuickSearch, kExplore, kCombThrough };
 
 struct CliOptions {
   DriveMap drives;
@@ -25,7 +25,7 @@ struct CliOptions {
   bool json = false;
   bool progress = false;
   bool help = false;
-  CliAction action = CliAction::QuickSearch;
+  CliAction action = CliAction::kQuickSearch;
 
   bool retrieves() const { return retrieve_all || !retrieve_lines.empty(); }
 };

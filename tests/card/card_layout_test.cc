@@ -22,7 +22,7 @@ struct EntryProbeCase {
 class EntryProbeTest : public ::testing::TestWithParam<EntryProbeCase> {};
 
 TEST_P(EntryProbeTest, FindsTheMarkerEntryOnlyByNameBytesOneToTen) {
-  CardImage image(CardImage::Layout::G2, 1 << 20);
+  CardImage image(CardImage::Layout::kG2, 1 << 20);
   GetParam().change(image);
   ActionHarness h;
   h.controls.label1 = "earlier";
@@ -70,7 +70,7 @@ class DataProbeTest : public ::testing::TestWithParam<DataProbeCase> {};
 
 TEST_P(DataProbeTest, TriesOneGThenTwoG) {
   const DataProbeCase& c = GetParam();
-  CardImage image(CardImage::Layout::G2, c.length);
+  CardImage image(CardImage::Layout::kG2, c.length);
   for (auto [at, value] : c.bytes) image.SetByte(at, value);
   ActionHarness h;
   h.controls.label1 = "before1";

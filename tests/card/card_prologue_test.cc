@@ -23,7 +23,7 @@ class DriveLetterTest : public ::testing::TestWithParam<LetterCase> {};
 
 TEST_P(DriveLetterTest, FirstCharacterUpperCasedAndBelowDRejected) {
   ActionHarness h;
-  for (const char* letter : {"D", "E", "["}) h.InsertCard(CardImage(CardImage::Layout::G2, 4096), letter);
+  for (const char* letter : {"D", "E", "["}) h.InsertCard(CardImage(CardImage::Layout::kG2, 4096), letter);
   h.controls.text1 = GetParam().text;
   bool went_on = RunPrologue(h);
   if (GetParam().letter == nullptr) {
@@ -79,7 +79,7 @@ INSTANTIATE_TEST_SUITE_P(Ends, PrologueFailureTest,
 
 TEST(CardPrologueTest, ShortBootSectorIsDecodedWithMissingBytesAsZero) {
   ActionHarness h;
-  CardImage image(CardImage::Layout::G2, 4096);
+  CardImage image(CardImage::Layout::kG2, 4096);
   std::vector<std::byte> first(image.bytes().begin(), image.bytes().begin() + 17);
   h.InsertBytes(first);
   PrologueResult result = RunCardPrologue(h.state->Card, h.platform, "E", [] {});
@@ -95,7 +95,7 @@ TEST(CardPrologueTest, ShortBootSectorIsDecodedWithMissingBytesAsZero) {
 
 TEST(CardPrologueTest, ReopeningClosesTheHandleItReplaces) {
   ActionHarness h;
-  h.InsertCard(CardImage(CardImage::Layout::G2, 4096));
+  h.InsertCard(CardImage(CardImage::Layout::kG2, 4096));
   ASSERT_TRUE(RunPrologue(h));
   ASSERT_TRUE(RunPrologue(h));
   EXPECT_EQ(h.platform.opens(), 2);

@@ -19,7 +19,7 @@ TEST(CliOptionsTest, ReadsEveryOptionInEitherSpelling) {
   EXPECT_EQ(o.size, SizeChoice::kByFat);
   EXPECT_EQ(o.retrieve_lines, (std::vector<int>{0, 3, 12}));
   EXPECT_TRUE(o.json && o.progress);
-  EXPECT_EQ(o.action, CliAction::CombThrough);
+  EXPECT_EQ(o.action, CliAction::kCombThrough);
 }
 
 // Only a system without drive letters takes --drive; on Windows a letter names a volume.

@@ -53,7 +53,7 @@ class RetrieveTest : public ::testing::TestWithParam<RunCase> {};
 TEST_P(RetrieveTest, CopiesTheSelectedLinesFromTheLastToTheFirst) {
   const RunCase& c = GetParam();
   ActionHarness h;
-  CardImage image(CardImage::Layout::G2, kCardLength);
+  CardImage image(CardImage::Layout::kG2, kCardLength);
   image.SetSectorsPerCluster(4);
   for (int line = 0; line < 7; ++line) {
     image.PlaceFile(FileAt(line), kH - 1536, static_cast<std::uint8_t>(line));

@@ -39,7 +39,7 @@ void MarkHeader(CardImage& image, std::int64_t offset, std::uint32_t body_length
 
 TEST(CombThroughTest, AsksFirstAndNoLeavesEverythingAsItWas) {
   ActionHarness h;
-  h.InsertCard(CardImage(Layout::G1, 200000));
+  h.InsertCard(CardImage(Layout::kG1, 200000));
   h.controls.answers = {false};
   h.controls.label1 = h.controls.label2 = h.controls.label3 = "old";
   h.controls.lines = {"old line"};
@@ -64,7 +64,7 @@ class CombFindTest : public ::testing::TestWithParam<FindCase> {};
 
 TEST_P(CombFindTest, ListsEveryHeaderAtASectorBoundaryFrom80896) {
   ActionHarness h;
-  CardImage image(Layout::G2, 3 << 20);
+  CardImage image(Layout::kG2, 3 << 20);
   image.SetSectorsPerFat(1);  // the scan still runs to the card's end
   std::map<std::int64_t, std::uint32_t> bodies(GetParam().headers.begin(),
                                                GetParam().headers.end());
@@ -92,7 +92,7 @@ INSTANTIATE_TEST_SUITE_P(Images, CombFindTest, ::testing::Values(
 
 TEST(CombThroughTest, StopsAt2048FilesAndLeavesRecord2048Alone) {
   ActionHarness h;
-  CardImage image(Layout::G1, 80896 + 2100 * 512 + 1536);
+  CardImage image(Layout::kG1, 80896 + 2100 * 512 + 1536);
   for (int k = 0; k < 2100; ++k) MarkHeader(image, 80896 + 512 * k, 0);
   h.InsertCard(image);
   CombThrough(*h.state, h.controls, h.platform);
@@ -110,7 +110,7 @@ TEST(CombThroughTest, ReadsTheCardOnceInLargeReads) {
     void ReportProgress(std::int64_t d, std::int64_t) override { done.push_back(d); }
   } controls;
   ActionHarness h;
-  Card& card = h.InsertCard(CardImage(Layout::G1, (5 << 20) + 700));
+  Card& card = h.InsertCard(CardImage(Layout::kG1, (5 << 20) + 700));
   CombThrough(*h.state, controls, h.platform);
   for (auto [offset, size] : card.reads)
     EXPECT_TRUE(offset % 512 == 0 && size % 512 == 0 && size <= (1u << 20) + 1024);
@@ -150,7 +150,7 @@ void InsertRandomCard(int seed, MemoryPlatform& platform) {
   };
   std::int64_t length = pick(0, 9) == 0 ? pick(0, 90000) : pick(90000, 3600000);
   if (pick(0, 1) == 0) length = length / 512 * 512;
-  CardImage image(pick(0, 1) ? Layout::G1 : Layout::G2, length);
+  CardImage image(pick(0, 1) ? Layout::kG1 : Layout::kG2, length);
   auto sector = [&](std::int64_t from) { return pick(from / 512, length / 512) * 512; };
   auto field = [&] {
     return static_cast<std::uint32_t>(pick(0, pick(0, 3) ? 300000 : 0xFFFFFFFF));

@@ -27,7 +27,7 @@ constexpr std::int64_t kMarkerEnd = kEntryBlock2G + 43;  // slot 1's name bytes 
 // A 2G card of 2 KiB clusters: the region header, then three recordings laid
 // end to end from cluster 3 whose directory sizes differ from their headers'.
 CardImage SweepCard() {
-  CardImage image(CardImage::Layout::G2, 200 * 1024);
+  CardImage image(CardImage::Layout::kG2, 200 * 1024);
   image.SetSectorsPerCluster(4);
   image.PlaceHeader(image.DataRegionOffset(), 0);
   auto add = [&](const char* name, int cluster, std::uint32_t body) {

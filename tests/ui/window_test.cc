@@ -33,7 +33,7 @@ struct ScriptedDialogs final : Dialogs {
 // A 2G card of 4 MiB holding DATA0001.KVX... from `first_cluster` on, each of
 // 2536 bytes by the FAT and by its header; file `differing` has 4000 and 6536.
 CardImage Card(int first_cluster, int files, int differing = 0) {
-  CardImage card(CardImage::Layout::G2, 4 << 20);
+  CardImage card(CardImage::Layout::kG2, 4 << 20);
   for (int i = 1; i <= files; ++i) {
     card.AddEntry(QString("DATA%1.KVX").arg(i, 4, 10, QChar('0')).toStdString(),
                   first_cluster + i - 1, i == differing ? 4000 : 2536);

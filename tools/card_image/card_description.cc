@@ -63,7 +63,7 @@ Instruction Split(const std::string& line) {
 
 std::optional<CardImage> BuildCardImage(std::istream& description, std::string& error) {
   std::optional<CardImage> image;
-  CardImage::Layout layout = CardImage::Layout::G2;
+  CardImage::Layout layout = CardImage::Layout::kG2;
   int line_number = 0;
   auto fail = [&](const std::string& why) {
     error = "line " + std::to_string(line_number) + ": " + why;
@@ -79,9 +79,9 @@ std::optional<CardImage> BuildCardImage(std::istream& description, std::string& 
     const std::string& verb = instruction.words[0];
     if (verb == "layout" && instruction.words.size() == 2) {
       if (instruction.words[1] == "1G") {
-        layout = CardImage::Layout::G1;
+        layout = CardImage::Layout::kG1;
       } else if (instruction.words[1] == "2G") {
-        layout = CardImage::Layout::G2;
+        layout = CardImage::Layout::kG2;
       } else {
         return fail("layout is 1G or 2G");
       }
