@@ -121,6 +121,11 @@ INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
     RunCase{"CantOpen", [](ActionHarness& h) { h.controls.text1 = "x"; }, {},
             {{"Can't read from SD, please resite the SD and try again", kTitle}}, 0},
     RunCase{"NoCurrentLine", [](ActionHarness& h) { h.controls.current_index = -1; }, {}},
+    // A line past the 2049 records has none to copy.
+    RunCase{"LinePastTheRecords", [](ActionHarness& h) {
+              h.controls.lines.resize(2050, "a line");
+              h.controls.selected = {2049};
+            }, {}},
     RunCase{"Size0", Only6(0), {{6, 0}}},
     RunCase{"Size1024", Only6(1024), {{6, 1024}}},
     RunCase{"SizePastTheCardsEnd", Only6(1879048191), {{6, kCardLength - FileAt(6)}}}),

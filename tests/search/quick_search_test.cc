@@ -26,13 +26,13 @@ TEST(QuickSearchTest, TwoGCardListsEveryUsedSlotWithNameSizeAndOffset) {
   image.PlaceFile(image.ClusterOffset(2), 40000);
   image.AddEntry("DATA0001.KVX", 2, 41536);
   image.AddEntry("DATA0007.KVX", 5, 70000, /*deleted=*/true);
-  image.AddEntry("LOG.KV", 9, 10000);
+  image.AddEntry("LOG.KV", 265, 10000);  // both bytes of the cluster field count
   QuickSearchRun h;
   h.Run(image);
   EXPECT_EQ(h.controls.lines,
             (std::vector<std::string>{Pad("DATA0001.KVX") + " Size: 41536 @141312",
                                       Pad("DATA0007.KVX") + " Size: 70000 @239616",
-                                      Pad("DOG     .KV ") + " Size: 10000 @370688"}));
+                                      Pad("DOG     .KV ") + " Size: 10000 @8759296"}));
   EXPECT_EQ(h.controls.label1, "3 KVX File Entries (2G) found");
   EXPECT_EQ(h.controls.label3, "KVX Data Region (2G) found");
   EXPECT_TRUE(h.controls.retrieve_enabled);
