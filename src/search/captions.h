@@ -45,6 +45,9 @@ inline constexpr char kCombConfirmation[] =
     "The operation may take a long time\r\n\r\n"
     "Do you want to continue?";
 inline constexpr char kNoFilesCaption[] = "No KVX Files found";
+// The names of their finds begin so: RECOVER0.KVX, FOUND0.KVX onward.
+inline constexpr char kExploreNameStem[] = "RECOVER";
+inline constexpr char kCombNameStem[] = "FOUND";
 
 // Retrieve.
 inline constexpr char kExistsTitle[] = "Recovery file";

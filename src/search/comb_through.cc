@@ -38,7 +38,9 @@ void CombThrough(WindowState& state, Controls& controls, Platform& platform) {
       controls.ReportProgress(reader.reached(), card_size);
     }
     if (block.empty()) break;
-    if (IsFileHeader(block)) ListHeaderFind(state, controls, "FOUND", offset, FileHeaderLength(block));
+    if (IsFileHeader(block)) {
+      ListHeaderFind(state, controls, kCombNameStem, offset, FileHeaderLength(block));
+    }
   }
 
   CloseHeaderSearch(state, controls);

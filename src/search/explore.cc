@@ -40,7 +40,7 @@ void Explore(WindowState& state, Controls& controls, Platform& platform) {
   for (int i = 0; i < kMostFiles; ++i) {
     std::optional<std::int64_t> length = ReadFileHeaderLength(card, offset);
     if (!length) break;
-    ListHeaderFind(state, controls, "RECOVER", offset, *length);
+    ListHeaderFind(state, controls, kExploreNameStem, offset, *length);
     // Without a cluster size there is no next boundary: keep this file and stop.
     if (card.BytesPerCluster <= 0) break;
     offset += ClusterAlignedLength(*length, card.BytesPerCluster);
