@@ -134,8 +134,8 @@ class ImageWriter {
 // The boot sector, the directory and the instrument's file in cluster 2:
 // everything before cluster 3.
 CardImage Prologue(const BenchCard& card) {
-  CardImage image(CardImage::Layout::G1,
-                  CardImage(CardImage::Layout::G1, kSector).ClusterOffset(3));
+  CardImage image(CardImage::Layout::kG1,
+                  CardImage(CardImage::Layout::kG1, kSector).ClusterOffset(3));
   image.PlaceHeader(image.ClusterOffset(2), 0);
   for (int i = 0; i < card.listed; ++i) {
     const BenchFile& file = card.recordings[static_cast<std::size_t>(i)];
@@ -153,7 +153,7 @@ BenchCard PlanBenchCard(std::int64_t length, std::uint64_t seed) {
   BenchCard card;
   card.length = length;
   card.seed = seed;
-  CardImage geometry(CardImage::Layout::G1, kSector);  // the boot sector sets the geometry
+  CardImage geometry(CardImage::Layout::kG1, kSector);  // the boot sector sets the geometry
   const std::int64_t cluster = geometry.BytesPerCluster();
   SplitMix64 random(seed);
 

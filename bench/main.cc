@@ -34,7 +34,6 @@ namespace {
 constexpr std::int64_t kFullLength = std::int64_t{1} << 30;
 constexpr std::int64_t kQuickLength = std::int64_t{64} << 20;
 constexpr std::uint64_t kSeed = 20240611;
-constexpr std::int64_t kFirstCombedBlock = 80896;
 constexpr std::int64_t kMemoryLimitKiB = 32 * 1024;
 
 struct Options {
@@ -87,8 +86,8 @@ std::pair<std::int64_t, int> DirectoryContent(const std::string& directory) {
 // The files a search listed: the first FoundCount records.
 std::vector<BenchFile> Listed(const WindowState& state) {
   std::vector<BenchFile> files;
-  for (int i = 0; i < state.FoundCount; ++i) {
-    const FoundFile& file = state.found_files[static_cast<std::size_t>(i)];
+  for (int i = 0; i < state.FoundFiles.FoundCount(); ++i) {
+    const FoundFile& file = *state.FoundFiles.Record(i);
     files.push_back({file.StartOffset, file.SizeByHeader});
   }
   return files;
@@ -190,7 +189,7 @@ SearchRuns TimeSearches(const std::string& image, Session& session, int straight
   }
   runs.comb_found = Listed(*session.state);
   for (int r = 0; r < kCheapRuns; ++r) runs.quick.push_back(session.Time(QuickSearch));
-  runs.quick_listed = session.state->FoundCount;
+  runs.quick_listed = session.state->FoundFiles.FoundCount();
   for (int r = 0; r < kCheapRuns; ++r) runs.explore.push_back(session.Time(Explore));
   runs.explore_found = Listed(*session.state);
 
@@ -271,7 +270,7 @@ std::vector<ActionRow> ActionRows(const BenchImage& image, const SearchRuns& sea
                                   const CopyRuns& copies, const ChildRun& cli) {
   const double sequential_s = Median(searches.sequential);
   const double copy_s = Median(copies.copy);
-  const std::int64_t combed_bytes = image.size - kFirstCombedBlock;
+  const std::int64_t combed_bytes = image.size - kFirstCombedOffset;
   auto runs = [](const std::vector<double>& times) { return static_cast<int>(times.size()); };
   return {
       {"sequential read (1 MiB reads)", kRuns, sequential_s, image.size, sequential_s},

@@ -72,7 +72,7 @@ void CheckCreatedPaths(const kvx::testing::MemoryPlatform& platform, const std::
 }
 
 void RetrieveEveryLine(kvx::WindowState& state, kvx::MemoryControls& controls,
-                       kvx::testing::MemoryPlatform& platform, int size_mode) {
+                       kvx::testing::MemoryPlatform& platform, kvx::SizeChoice size_mode) {
   for (int line = 0; line < controls.LineCount(); ++line) controls.Select(line);
   state.SizeMode = size_mode;
   platform.files.clear();
@@ -101,10 +101,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     controls.text1 = texts.text1;
     controls.text2 = texts.text2;
     action(state, controls, platform);
-    if (controls.LineCount() > static_cast<int>(kvx::kFoundFileCapacity)) Fail("list overflow");
-    RetrieveEveryLine(state, controls, platform, state.SizesDiffer && (size & 1) ? 1 : 0);
+    if (controls.LineCount() > kvx::FoundFileList::kCapacity) Fail("list overflow");
+    RetrieveEveryLine(state, controls, platform,
+                      state.SizesDiffer && (size & 1) ? kvx::SizeChoice::kByFat
+                                                      : kvx::SizeChoice::kByHeader);
   }
-  state.card.VolumeHandle.reset();
+  state.Card.VolumeHandle.reset();
   if (platform.open_volumes() != 0) Fail("volume left open");
   return 0;
 }

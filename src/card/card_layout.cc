@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <span>
 
 #include "card/file_header.h"
 
@@ -21,39 +22,38 @@ bool HasMarkerEntry(std::span<const std::byte> block) {
 
 }  // namespace
 
+bool IsLayout(RegionProbe probe) {
+  return probe == RegionProbe::kLayout1G || probe == RegionProbe::kLayout2G;
+}
+
 const CardLayout& LayoutOf(RegionProbe probe) {
-  return probe == RegionProbe::Layout1G ? kLayout1G : kLayout2G;
+  return probe == RegionProbe::kLayout1G ? kLayout1G : kLayout2G;
 }
 
-RegionProbe FindEntryRegion(CardVolume& card, Controls& controls) {
-  std::span<std::byte> block(card.SectorBuffer.data(), kEntryBlockSize);
-  if (ReadCard(card, kLayout1G.EntryRegionOffset, block) != kEntryBlockSize) {
-    controls.SetCaption(Label::Label1, "Trouble reading KVX file entries");
-    return RegionProbe::TroubleReading;
+EntryRegion ProbeEntryRegion(CardVolume& card) {
+  EntryRegion region{RegionProbe::kNotFound, std::vector<std::byte>(kEntryBlockSize)};
+  if (ReadCard(card, kLayout1G.EntryRegionOffset, region.block) != kEntryBlockSize) {
+    region.probe = RegionProbe::kTroubleReading;
+  } else if (HasMarkerEntry(region.block)) {
+    region.probe = RegionProbe::kLayout1G;
+  } else {
+    // Only the marker decides here; how much this read delivered is not asked.
+    ReadCard(card, kLayout2G.EntryRegionOffset, region.block);
+    if (HasMarkerEntry(region.block)) region.probe = RegionProbe::kLayout2G;
   }
-  if (HasMarkerEntry(block)) return RegionProbe::Layout1G;
-  // Only the marker decides here; how much this read delivered is not asked.
-  ReadCard(card, kLayout2G.EntryRegionOffset, block);
-  if (HasMarkerEntry(block)) return RegionProbe::Layout2G;
-  controls.SetCaption(Label::Label1, "KVX File Entries not found");
-  return RegionProbe::NotFound;
+  if (!IsLayout(region.probe)) region.block.clear();
+  return region;
 }
 
-RegionProbe FindDataRegion(CardVolume& card, Controls& controls) {
-  std::span<std::byte> block(card.SectorBuffer.data(), kFileHeaderSize);
-  for (RegionProbe probe : {RegionProbe::Layout1G, RegionProbe::Layout2G}) {
-    const CardLayout& layout = LayoutOf(probe);
-    if (ReadCard(card, layout.DataRegionOffset, block) != kFileHeaderSize) {
-      controls.SetCaption(Label::Label1, "Trouble reading KVX data region");
-      return RegionProbe::TroubleReading;
+RegionProbe ProbeDataRegion(CardVolume& card) {
+  std::array<std::byte, kFileHeaderSize> block;
+  for (RegionProbe probe : {RegionProbe::kLayout1G, RegionProbe::kLayout2G}) {
+    if (ReadCard(card, LayoutOf(probe).DataRegionOffset, block) != kFileHeaderSize) {
+      return RegionProbe::kTroubleReading;
     }
-    if (HasRegionMarker(block)) {
-      controls.SetCaption(Label::Label3, std::string("KVX Data Region (") + layout.Name + ") found");
-      return probe;
-    }
+    if (HasRegionMarker(block)) return probe;
   }
-  controls.SetCaption(Label::Label3, "KVX Data Region not found, there is nothing to recover");
-  return RegionProbe::NotFound;
+  return RegionProbe::kNotFound;
 }
 
 }  // namespace kvx

@@ -2,10 +2,11 @@
 // the file-entry region and the data region by their markers.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
+#include <vector>
 
 #include "card/card_volume.h"
-#include "controls/controls.h"
 
 namespace kvx {
 
@@ -19,19 +20,27 @@ inline constexpr CardLayout kLayout1G{"1G", 64000, 80384};
 inline constexpr CardLayout kLayout2G{"2G", 124928, 141312};
 inline constexpr std::size_t kEntryBlockSize = 16384;
 
-enum class RegionProbe { Layout1G, Layout2G, NotFound, TroubleReading };
+enum class RegionProbe { kLayout1G, kLayout2G, kNotFound, kTroubleReading };
 
-// REQUIRES: probe is Layout1G or Layout2G.
+// True for kLayout1G and kLayout2G.
+bool IsLayout(RegionProbe probe);
+
+// REQUIRES: IsLayout(probe).
 const CardLayout& LayoutOf(RegionProbe probe);
 
-// Looks for the marker entry at the 1G, then the 2G entry offset. On a layout
-// the 16384-byte entry block is in SectorBuffer. Writes "Trouble reading KVX
-// file entries" or "KVX File Entries not found" to Label1.
-RegionProbe FindEntryRegion(CardVolume& card, Controls& controls);
+struct EntryRegion {
+  RegionProbe probe = RegionProbe::kNotFound;
+  // On a layout: the kEntryBlockSize bytes at its entry offset, with what a
+  // short read did not deliver as 0.
+  std::vector<std::byte> block;
+};
 
-// Looks for the region marker at the 1G, then the 2G data offset. Writes
-// "KVX Data Region (1G|2G) found" or "... not found, ..." to Label3, or
-// "Trouble reading KVX data region" to Label1. The card stays open.
-RegionProbe FindDataRegion(CardVolume& card, Controls& controls);
+// Looks for the marker entry at the 1G, then the 2G entry offset. Reading the
+// 1G block short is kTroubleReading; the 2G block is judged by its marker alone.
+EntryRegion ProbeEntryRegion(CardVolume& card);
+
+// Looks for the region marker at the 1G, then the 2G data offset; a header
+// read that comes up short at either is kTroubleReading.
+RegionProbe ProbeDataRegion(CardVolume& card);
 
 }  // namespace kvx

@@ -1,17 +1,18 @@
-// The card prologue every search runs first: the drive letter from Text1, the
-// raw open, the boot sector, recognition and the card report in Label2.
+// The card prologue every search runs first: the drive letter typed, the raw
+// open and the boot sector. It tells how it ended; the actions decide what the
+// window shows for each end.
 #pragma once
 
 #include <functional>
 #include <string>
 
+#include "card/boot_sector.h"
 #include "card/card_volume.h"
-#include "controls/controls.h"
 #include "platform/platform.h"
 
 namespace kvx {
 
-// The drive letter of a Text1 text: its first character, upper-cased; empty
+// The drive letter of a typed text: its first character, upper-cased; empty
 // for an empty text. "e:\data" gives "E".
 std::string DriveLetterFromText(const std::string& text);
 
@@ -22,12 +23,20 @@ bool IsBelowD(const std::string& letter);
 // first, so nothing leaks when an action replaces it. Returns whether it opened.
 bool OpenCard(CardVolume& card, Platform& platform, const std::string& letter);
 
-// Runs the prologue. Returns true when the action goes on: the card is open,
-// sector 0 is in SectorBuffer and the geometry is decoded. Returns false after
-// the too-low message box, "Can't open SD" or "Can't read SD".
-// `on_opened` runs once the card is open, before sector 0 is read: Quick
-// Search disables Command2 there, Explore and Comb Through reset FoundCount.
-bool CardPrologue(CardVolume& card, Controls& controls, Platform& platform,
-                  const std::function<void()>& on_opened);
+enum class PrologueEnd { kLetterTooLow, kCannotOpen, kCannotRead, kOpened };
+
+struct PrologueResult {
+  PrologueEnd end = PrologueEnd::kLetterTooLow;
+  // kOpened only: the boot sector's fields and the card's generation.
+  BootSectorFields fields;
+  int generation = -1;
+};
+
+// Takes the letter from `drive_text`, opens the card and reads its boot
+// sector. On kOpened the card is open and card.BytesPerCluster is set; on
+// kCannotRead the card stays open. `on_opened` runs once the card is open,
+// before the boot sector is read.
+PrologueResult RunCardPrologue(CardVolume& card, Platform& platform, const std::string& drive_text,
+                               const std::function<void()>& on_opened);
 
 }  // namespace kvx

@@ -39,4 +39,24 @@ std::string Windows1252ToUtf8(std::string_view bytes) {
   return out;
 }
 
+std::size_t ValidUtf8Length(std::string_view text, std::size_t at) {
+  auto byte = [&](std::size_t i) { return static_cast<std::uint8_t>(text[i]); };
+  const std::uint8_t lead = byte(at);
+  std::size_t length = 0;
+  if (lead < 0x80) {
+    length = 1;
+  } else if (lead >= 0xC2 && lead < 0xE0) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead < 0xF0) {
+    length = 3;
+  } else if (lead >= 0xF0 && lead < 0xF5) {
+    length = 4;
+  }
+  if (length == 0 || at + length > text.size()) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(at + i) & 0xC0) != 0x80) return 0;
+  }
+  return length;
+}
+
 }  // namespace kvx

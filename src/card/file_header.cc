@@ -1,5 +1,7 @@
 #include "card/file_header.h"
 
+#include <array>
+
 #include "card/little_endian.h"
 
 namespace kvx {
@@ -14,6 +16,12 @@ bool IsFileHeader(std::span<const std::byte> block) {
 
 std::int64_t FileHeaderLength(std::span<const std::byte> block) {
   return static_cast<std::int64_t>(kFileHeaderSize) + ReadU32(block, 8);
+}
+
+std::optional<std::int64_t> ReadFileHeaderLength(CardVolume& card, std::int64_t offset) {
+  std::array<std::byte, kFileHeaderSize> block;
+  if (ReadCard(card, offset, block) != kFileHeaderSize || !IsFileHeader(block)) return std::nullopt;
+  return FileHeaderLength(block);
 }
 
 }  // namespace kvx

@@ -4,7 +4,10 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <span>
+
+#include "card/card_volume.h"
 
 namespace kvx {
 
@@ -22,5 +25,9 @@ bool HasRegionMarker(std::span<const std::byte> block);
 // REQUIRES: block.size() >= 12.
 // The whole file's length: 1536 plus the unsigned 32-bit field at bytes 8..11.
 std::int64_t FileHeaderLength(std::span<const std::byte> block);
+
+// The length the header at card offset `offset` states, or nullopt where one
+// read of kFileHeaderSize bytes there comes up short or holds no header.
+std::optional<std::int64_t> ReadFileHeaderLength(CardVolume& card, std::int64_t offset);
 
 }  // namespace kvx

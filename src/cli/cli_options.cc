@@ -80,9 +80,9 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
       auto size = value();
       if (!size) return parse;
       if (*size == "header") {
-        options.size = SizeChoice::Header;
+        options.size = SizeChoice::kByHeader;
       } else if (*size == "fat") {
-        options.size = SizeChoice::Fat;
+        options.size = SizeChoice::kByFat;
       } else {
         parse.error = "--size expects header or fat, not \"" + *size + "\"";
         return parse;
@@ -106,13 +106,13 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
       parse.error = "one action only, not also \"" + arg + "\"";
       return parse;
     } else if (arg == "quick") {
-      options.action = CliAction::QuickSearch;
+      options.action = CliAction::kQuickSearch;
       have_action = true;
     } else if (arg == "explore") {
-      options.action = CliAction::Explore;
+      options.action = CliAction::kExplore;
       have_action = true;
     } else if (arg == "comb") {
-      options.action = CliAction::CombThrough;
+      options.action = CliAction::kCombThrough;
       have_action = true;
     } else {
       parse.error = "unknown action \"" + arg + "\": expected quick, explore or comb";

@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "platform/drive_map.h"
+#include "search/size_choice.h"
 
 namespace kvx {
 
-enum class CliAction { QuickSearch, Explore, CombThrough };
-enum class SizeChoice { Header, Fat };
+enum class CliAction { kQuickSearch, kExplore, kCombThrough };
 
 struct CliOptions {
   DriveMap drives;
@@ -25,7 +25,7 @@ struct CliOptions {
   bool json = false;
   bool progress = false;
   bool help = false;
-  CliAction action = CliAction::QuickSearch;
+  CliAction action = CliAction::kQuickSearch;
 
   bool retrieves() const { return retrieve_all || !retrieve_lines.empty(); }
 };

@@ -50,10 +50,10 @@ class CliControls final : public MemoryControls {
 
 void RunSearch(CliAction action, WindowState& state, CliControls& controls, Platform& platform) {
   switch (action) {
-    case CliAction::QuickSearch: QuickSearch(state, controls, platform); break;
-    case CliAction::Explore: Explore(state, controls, platform); break;
+    case CliAction::kQuickSearch: QuickSearch(state, controls, platform); break;
+    case CliAction::kExplore: Explore(state, controls, platform); break;
     // The command itself is the confirmation: the question is answered Yes.
-    case CliAction::CombThrough:
+    case CliAction::kCombThrough:
       controls.ShowProgress("comb");
       CombThrough(state, controls, platform);
       controls.EndProgress();
@@ -79,7 +79,7 @@ int Run(const CliOptions& options) {
   RunSearch(options.action, *state, controls, *platform);
   // Hidden options and a disabled button cannot be clicked.
   if (options.size && controls.size_options_visible) {
-    state->SizeMode = *options.size == SizeChoice::Fat ? 1 : 0;
+    state->SizeMode = *options.size;
   }
   if (options.retrieves() && controls.retrieve_enabled) {
     SelectLines(options, controls);

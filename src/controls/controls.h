@@ -10,11 +10,6 @@
 
 namespace kvx {
 
-// The title of every message box that gives none of its own.
-inline constexpr char kApplicationTitle[] = "Korvex SD Rescure";
-// The window's caption, also the title of Comb Through's confirmation.
-inline constexpr char kWindowCaption[] = "Korvex SD Rescue";
-
 enum class Label { Label1, Label2, Label3 };
 
 class Controls {

@@ -1,14 +1,8 @@
 #include "platform/drive_map.h"
 
+#include "platform/ascii.h"
+
 namespace kvx {
-
-namespace {
-
-bool IsAsciiLetter(char c) { return (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z'); }
-
-char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-}  // namespace
 
 std::optional<std::string> DriveMap::Add(const std::string& option) {
   if (option.size() < 3 || !IsAsciiLetter(option[0]) || option[1] != '=') {

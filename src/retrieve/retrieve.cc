@@ -11,6 +11,7 @@
 #include "platform/system_platform.h"
 #include "retrieve/card_copy.h"
 #include "retrieve/target_name.h"
+#include "search/captions.h"
 
 namespace kvx {
 
@@ -20,20 +21,14 @@ namespace {
 // fixed, modest share of memory whatever the files' sizes.
 constexpr std::size_t kCopyChunkSize = std::size_t{1} << 20;
 
-// The record that line `line` describes, or nullptr for a line past the table.
-const FoundFile* RecordOf(const WindowState& state, int line) {
-  if (line < 0 || static_cast<std::size_t>(line) >= state.found_files.size()) return nullptr;
-  return &state.found_files[static_cast<std::size_t>(line)];
-}
-
 std::int64_t ChosenSize(const WindowState& state, const FoundFile& file) {
-  return state.SizeMode == 1 ? file.SizeByFat : file.SizeByHeader;
+  return state.SizeMode == SizeChoice::kByFat ? file.SizeByFat : file.SizeByHeader;
 }
 
 std::int64_t SelectedBytes(const WindowState& state, const Controls& controls) {
   std::int64_t total = 0;
   for (int line = 0; line < controls.LineCount(); ++line) {
-    const FoundFile* file = RecordOf(state, line);
+    const FoundFile* file = state.FoundFiles.Record(line);
     if (file && controls.IsSelected(line))
       total += std::max<std::int64_t>(ChosenSize(state, *file), 0);
   }
@@ -48,28 +43,28 @@ void CopySelectedLines(WindowState& state, Controls& controls, Platform& platfor
   std::int64_t done_before = 0;
 
   for (int line = controls.LineCount() - 1; line >= 0; --line) {
-    const FoundFile* file = RecordOf(state, line);
+    const FoundFile* file = state.FoundFiles.Record(line);
     if (file == nullptr || !controls.IsSelected(line)) continue;
 
     // Text2 is read for every file: it is the prefix exactly as typed.
     std::string path = controls.Text2() + TargetName(file->FileName, kNameCharactersRefusedHere);
     if (platform.FileExists(path)) {
-      controls.ShowMessage(path + " exists, please select a different directory", "Recovery file");
+      controls.ShowMessage(TargetExistsMessage(path), kExistsTitle);
       return;
     }
     std::unique_ptr<TargetFile> target = platform.CreateNewFile(path);
     if (target == nullptr) {
-      controls.ShowMessage("Can't create target file...", kApplicationTitle);
+      controls.ShowMessage(kCannotCreateMessage, kApplicationTitle);
       return;
     }
 
     std::int64_t size = ChosenSize(state, *file);
     CopyResult result = CopyFromCard(
-        state.card, file->StartOffset, size, *target, buffer,
+        state.Card, file->StartOffset, size, *target, buffer,
         [&](std::int64_t done) { controls.ReportProgress(done_before + done, total); });
     if (result == CopyResult::kWriteFailed) {
       target.reset();  // closed before the user looks at what was written
-      controls.ShowMessage("Can't write target file...", kApplicationTitle);
+      controls.ShowMessage(kCannotWriteMessage, kApplicationTitle);
       return;
     }
     done_before += std::max<std::int64_t>(size, 0);
@@ -79,16 +74,15 @@ void CopySelectedLines(WindowState& state, Controls& controls, Platform& platfor
 }  // namespace
 
 void Retrieve(WindowState& state, Controls& controls, Platform& platform) {
-  if (!OpenCard(state.card, platform, DriveLetterFromText(controls.Text1()))) {
-    controls.ShowMessage("Can't read from SD, please resite the SD and try again",
-                         kApplicationTitle);
+  if (!OpenCard(state.Card, platform, DriveLetterFromText(controls.Text1()))) {
+    controls.ShowMessage(kCannotReadForRetrieveMessage, kApplicationTitle);
     return;
   }
   controls.SetBusyPointer(true);
   if (controls.SelectedCount() > 0 && controls.CurrentIndex() >= 0) {
     CopySelectedLines(state, controls, platform);
   }
-  state.card.VolumeHandle.reset();
+  state.Card.VolumeHandle.reset();
   controls.SetBusyPointer(false);
 }
 

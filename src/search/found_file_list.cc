@@ -1,6 +1,6 @@
 #include "search/found_file_list.h"
 
-#include "card/code_page.h"
+#include "search/captions.h"
 
 namespace kvx {
 
@@ -10,15 +10,22 @@ std::string PaddedFileName(std::string_view name) {
   return padded;
 }
 
-std::string ListLine(const FoundFile& file) {
-  std::string line = Windows1252ToUtf8(file.FileName);
-  if (file.SizeByHeader == file.SizeByFat) {
-    line += " Size: " + std::to_string(file.SizeByFat);
-  } else {
-    line += " SizeH: " + std::to_string(file.SizeByHeader) +
-            " or SizeF: " + std::to_string(file.SizeByFat);
-  }
-  return line + " @" + std::to_string(file.StartOffset);
+void FoundFileList::Clear(Controls& controls) {
+  controls.ClearList();
+  count_ = 0;
+}
+
+const FoundFile& FoundFileList::Add(FoundFile file, Controls& controls) {
+  FoundFile& record = records_[static_cast<std::size_t>(count_)];
+  record = std::move(file);
+  controls.AppendLine(ListLine(record));
+  ++count_;
+  return record;
+}
+
+const FoundFile* FoundFileList::Record(int line) const {
+  if (line < 0 || line >= kCapacity) return nullptr;
+  return &records_[static_cast<std::size_t>(line)];
 }
 
 }  // namespace kvx

@@ -1,6 +1,6 @@
-// The found-file list: the records the searches hand to Retrieve, and the text
-// of the List1 line that describes each. Line k of List1 always describes
-// record k; nothing else links them.
+// The found-file list: the records the searches hand to Retrieve, each with
+// the List1 line that describes it. Records enter only through Add, which
+// appends their line too, so line k of List1 describes record k.
 #pragma once
 
 #include <array>
@@ -9,27 +9,47 @@
 #include <string>
 #include <string_view>
 
+#include "controls/controls.h"
+
 namespace kvx {
 
-inline constexpr std::size_t kFoundFileCapacity = 2049;
 inline constexpr std::size_t kFileNameWidth = 20;
 
 struct FoundFile {
   std::int64_t SizeByFat = 0;     // the directory's size, or the header's length
   std::int64_t SizeByHeader = 0;  // the header's length, or SizeByFat without one
   std::int64_t StartOffset = 0;   // card offset of the file's first byte
-  std::int64_t StartCluster = 0;  // the directory's first cluster (Quick Search only)
   std::string FileName;           // 20 bytes, Windows-1252, padded with blanks
 };
-
-using FoundFileList = std::array<FoundFile, kFoundFileCapacity>;
 
 // `name` left-aligned in 20 characters: padded with blanks, or cut.
 std::string PaddedFileName(std::string_view name);
 
-// The List1 line of a record: name, " Size: " and the size when both sizes
-// agree, otherwise " SizeH: ", the header's and " or SizeF: ", the directory's;
-// then " @" and the offset.
-std::string ListLine(const FoundFile& file);
+class FoundFileList {
+ public:
+  static constexpr int kCapacity = 2049;
+
+  // Files listed by the current or last search.
+  int FoundCount() const { return count_; }
+
+  // Empties List1 and starts the count again. The records stay until a new
+  // find takes their place.
+  void Clear(Controls& controls);
+
+  // Starts the count again and leaves List1 as it is: a search whose card
+  // cannot be read keeps the lines of the last one, and their records.
+  void RestartCount() { count_ = 0; }
+
+  // Stores `file` as record FoundCount(), appends its line to List1 and counts it.
+  // REQUIRES: FoundCount() < kCapacity.
+  const FoundFile& Add(FoundFile file, Controls& controls);
+
+  // The record List1's line `line` describes, or nullptr past the table.
+  const FoundFile* Record(int line) const;
+
+ private:
+  std::array<FoundFile, kCapacity> records_;
+  int count_ = 0;
+};
 
 }  // namespace kvx

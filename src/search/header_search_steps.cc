@@ -2,32 +2,45 @@
 
 #include <string>
 
-#include "card/card_prologue.h"
+#include "search/captions.h"
+#include "search/card_steps.h"
 
 namespace kvx {
 
 bool OpenHeaderSearch(WindowState& state, Controls& controls, Platform& platform) {
   controls.SetSizeOptionsVisible(false);
-  state.SizeMode = 0;
+  state.SizeMode = SizeChoice::kByHeader;
   // The prologue takes the letter and tests it first; Label3 is emptied in between.
   controls.SetCaption(Label::Label3, "");
-  if (!CardPrologue(state.card, controls, platform, [&] { state.FoundCount = 0; })) {
+  if (!CardPrologue(state.Card, controls, platform, [&] { state.FoundFiles.RestartCount(); })) {
     controls.SetBusyPointer(false);
     return false;
   }
-  controls.ClearList();
+  state.FoundFiles.Clear(controls);
   return true;
 }
 
+void ListHeaderFind(WindowState& state, Controls& controls, std::string_view stem,
+                    std::int64_t offset, std::int64_t length) {
+  FoundFile file;
+  file.FileName =
+      PaddedFileName(std::string(stem) + std::to_string(state.FoundFiles.FoundCount()) + ".KVX");
+  file.StartOffset = offset;
+  file.SizeByFat = length;
+  file.SizeByHeader = length;
+  state.FoundFiles.Add(std::move(file), controls);
+}
+
 void CloseHeaderSearch(WindowState& state, Controls& controls) {
-  if (state.FoundCount <= 0) {
-    controls.SetCaption(Label::Label3, "No KVX Files found");
+  const int found = state.FoundFiles.FoundCount();
+  if (found <= 0) {
+    controls.SetCaption(Label::Label3, kNoFilesCaption);
     controls.SetRetrieveEnabled(false);
   } else {
-    controls.SetCaption(Label::Label3, std::to_string(state.FoundCount) + " KVX File(s) found");
+    controls.SetCaption(Label::Label3, FilesFoundCaption(found));
     controls.SetRetrieveEnabled(true);
   }
-  state.card.VolumeHandle.reset();
+  state.Card.VolumeHandle.reset();
   controls.SetBusyPointer(false);
 }
 

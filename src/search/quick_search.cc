@@ -1,11 +1,14 @@
 #include "search/quick_search.h"
 
+#include <optional>
 #include <span>
+#include <string>
 
 #include "card/card_layout.h"
-#include "card/card_prologue.h"
 #include "card/file_header.h"
 #include "card/little_endian.h"
+#include "search/captions.h"
+#include "search/card_steps.h"
 
 namespace kvx {
 
@@ -21,60 +24,51 @@ std::string EntryFileName(std::span<const std::byte> entry) {
   return PaddedFileName("D" + std::string(bytes + 1, 7) + "." + std::string(bytes + 8, 3));
 }
 
-// Fills `file` from one directory entry; reads the header at its first cluster.
-void FillFromEntry(CardVolume& card, std::span<const std::byte> entry, const CardLayout& layout,
-                   FoundFile& file) {
-  bool is_1g = &layout == &kLayout1G;
+// The record of one directory entry, with the header at its first cluster.
+FoundFile FileOfEntry(CardVolume& card, std::span<const std::byte> entry, const CardLayout& layout) {
+  FoundFile file;
   file.FileName = EntryFileName(entry);
-  file.StartCluster = ReadU8(entry, 26) + BytePairFactor * ReadU8(entry, 27);
-  file.StartOffset = (file.StartCluster - 2) * card.BytesPerCluster + layout.DataRegionOffset;
+  const std::int64_t start_cluster = ReadU16(entry, 26);
+  file.StartOffset = (start_cluster - 2) * card.BytesPerCluster + layout.DataRegionOffset;
   file.SizeByFat = ReadU32(entry, 28);
-  if (is_1g && file.SizeByFat <= 0) file.SizeByFat = kUnknownSize1G;
-
-  // A header read that comes up short is no header.
-  std::span<std::byte> header(card.HeaderBuffer.data(), kFileHeaderSize);
-  bool has_header =
-      ReadCard(card, file.StartOffset, header) == kFileHeaderSize && IsFileHeader(header);
+  if (&layout == &kLayout1G && file.SizeByFat <= 0) file.SizeByFat = kUnknownSize1G;
   // SizeByFat is already above 0 on 1G, and a header's length always is.
-  file.SizeByHeader = has_header ? FileHeaderLength(header) : file.SizeByFat;
+  file.SizeByHeader = ReadFileHeaderLength(card, file.StartOffset).value_or(file.SizeByFat);
+  return file;
 }
 
 }  // namespace
 
 void QuickSearch(WindowState& state, Controls& controls, Platform& platform) {
-  CardVolume& card = state.card;
+  CardVolume& card = state.Card;
   state.SizesDiffer = false;
   if (!CardPrologue(card, controls, platform, [&] { controls.SetRetrieveEnabled(false); })) return;
-  controls.ClearList();
+  state.FoundFiles.Clear(controls);
 
-  RegionProbe entries = FindEntryRegion(card, controls);
-  if (entries == RegionProbe::NotFound) return;
-  if (entries != RegionProbe::TroubleReading) {
-    const CardLayout& layout = LayoutOf(entries);
-    std::span<const std::byte> block(card.SectorBuffer.data(), kEntryBlockSize);
+  EntryRegion entries = FindEntryRegion(card, controls);
+  if (entries.probe == RegionProbe::kNotFound) return;
+  if (IsLayout(entries.probe)) {
+    const CardLayout& layout = LayoutOf(entries.probe);
+    std::span<const std::byte> block(entries.block);
     // The 1G layout lists every second slot only.
-    std::size_t stride = entries == RegionProbe::Layout1G ? 2 * kEntrySize : kEntrySize;
-    state.FoundCount = 0;
+    std::size_t stride = entries.probe == RegionProbe::kLayout1G ? 2 * kEntrySize : kEntrySize;
     for (std::size_t at = kFirstListedSlotAt; at < kEntryBlockSize && block[at] != std::byte{0};
          at += stride) {
-      FoundFile& file = state.found_files[static_cast<std::size_t>(state.FoundCount)];
-      FillFromEntry(card, block.subspan(at, kEntrySize), layout, file);
-      ++state.FoundCount;
-      controls.AppendLine(ListLine(file));
+      const FoundFile& file =
+          state.FoundFiles.Add(FileOfEntry(card, block.subspan(at, kEntrySize), layout), controls);
       if (file.SizeByHeader != file.SizeByFat) state.SizesDiffer = true;
       controls.SetSizeOptionsVisible(state.SizesDiffer);
     }
-    if (state.FoundCount != 0) {
-      controls.SetCaption(Label::Label1, std::to_string(state.FoundCount) + " KVX File Entries (" +
-                                             layout.Name + ") found");
+    const int found = state.FoundFiles.FoundCount();
+    if (found != 0) {
+      controls.SetCaption(Label::Label1, EntriesFoundCaption(found, layout));
       controls.SetRetrieveEnabled(true);
     } else {
-      controls.SetCaption(Label::Label1, "No KVX File Entry");
+      controls.SetCaption(Label::Label1, kNoEntryCaption);
     }
   }
 
-  RegionProbe data = FindDataRegion(card, controls);
-  if (data == RegionProbe::Layout1G || data == RegionProbe::Layout2G) card.VolumeHandle.reset();
+  if (IsLayout(FindDataRegion(card, controls))) card.VolumeHandle.reset();
 }
 
 }  // namespace kvx

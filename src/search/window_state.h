@@ -1,22 +1,19 @@
 // Everything that outlives one click: the open card, the found-file list and
-// the numbers the actions share. Owned by a front end and handed to each action;
-// a fresh one is the state of a window just loaded.
+// the choices the actions share. Owned by a front end and handed to each
+// action; a fresh one is the state of a window just loaded.
 #pragma once
-
-#include <cstdint>
 
 #include "card/card_volume.h"
 #include "search/found_file_list.h"
+#include "search/size_choice.h"
 
 namespace kvx {
 
 struct WindowState {
-  CardVolume card;
-  FoundFileList found_files;
-  int FoundCount = 0;            // files listed by the current or last search
-  std::int64_t ScanOffset = 0;   // where a walk or a scan stands on the card
-  int SizeMode = 0;              // 0 copies SizeByHeader, 1 copies SizeByFat
-  bool SizesDiffer = false;      // a line of this Quick Search showed two sizes
+  CardVolume Card;
+  FoundFileList FoundFiles;
+  SizeChoice SizeMode = SizeChoice::kByHeader;  // the size Retrieve copies
+  bool SizesDiffer = false;  // a line of this Quick Search showed two sizes
 };
 
 }  // namespace kvx

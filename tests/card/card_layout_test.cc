@@ -1,4 +1,4 @@
-#include "card/card_layout.h"
+#include "search/card_steps.h"
 
 #include <gtest/gtest.h>
 
@@ -10,7 +10,7 @@ namespace {
 constexpr std::int64_t kSlot1 = 32;
 
 // Opens drive E of the harness without the prologue, as the probes expect.
-void Open(ActionHarness& h) { h.state->card.VolumeHandle = h.platform.OpenVolume("E"); }
+void Open(ActionHarness& h) { h.state->Card.VolumeHandle = h.platform.OpenVolume("E"); }
 
 struct EntryProbeCase {
   const char* what;
@@ -22,37 +22,37 @@ struct EntryProbeCase {
 class EntryProbeTest : public ::testing::TestWithParam<EntryProbeCase> {};
 
 TEST_P(EntryProbeTest, FindsTheMarkerEntryOnlyByNameBytesOneToTen) {
-  CardImage image(CardImage::Layout::G2, 1 << 20);
+  CardImage image(CardImage::Layout::kG2, 1 << 20);
   GetParam().change(image);
   ActionHarness h;
   h.controls.label1 = "earlier";
   h.InsertCard(image);
   Open(h);
-  EXPECT_EQ(FindEntryRegion(h.state->card, h.controls), GetParam().expected) << GetParam().what;
+  EXPECT_EQ(FindEntryRegion(h.state->Card, h.controls).probe, GetParam().expected) << GetParam().what;
   EXPECT_EQ(h.controls.label1, GetParam().label1) << GetParam().what;
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cards, EntryProbeTest,
     ::testing::Values(
-        EntryProbeCase{"2G marker", [](CardImage&) {}, RegionProbe::Layout2G, "earlier"},
+        EntryProbeCase{"2G marker", [](CardImage&) {}, RegionProbe::kLayout2G, "earlier"},
         EntryProbeCase{"deleted 2G marker", [](CardImage& i) { i.SetByte(124928 + kSlot1, 0xE5); },
-                       RegionProbe::Layout2G, "earlier"},
+                       RegionProbe::kLayout2G, "earlier"},
         EntryProbeCase{"marker at both offsets is 1G",
                        [](CardImage& i) {
                          for (int k = 33; k < 43; ++k) i.SetByte(64000 + k, i.Byte(124928 + k));
                        },
-                       RegionProbe::Layout1G, "earlier"},
+                       RegionProbe::kLayout1G, "earlier"},
         EntryProbeCase{"lower-case letter", [](CardImage& i) { i.SetByte(124928 + 42, 'n'); },
-                       RegionProbe::NotFound, "KVX File Entries not found"},
+                       RegionProbe::kNotFound, "KVX File Entries not found"},
         EntryProbeCase{"last marker byte off", [](CardImage& i) { i.SetByte(124928 + 33, 'B'); },
-                       RegionProbe::NotFound, "KVX File Entries not found"}));
+                       RegionProbe::kNotFound, "KVX File Entries not found"}));
 
 TEST(EntryProbeTest, ShortFirstBlockIsTroubleAndNeverTriesTheSecond) {
   ActionHarness h;
   Card& card = h.InsertBytes(std::vector<std::byte>(64000 + 16383));
   Open(h);
-  EXPECT_EQ(FindEntryRegion(h.state->card, h.controls), RegionProbe::TroubleReading);
+  EXPECT_EQ(FindEntryRegion(h.state->Card, h.controls).probe, RegionProbe::kTroubleReading);
   EXPECT_EQ(h.controls.label1, "Trouble reading KVX file entries");
   EXPECT_EQ(card.reads.size(), 1u);
 }
@@ -70,33 +70,33 @@ class DataProbeTest : public ::testing::TestWithParam<DataProbeCase> {};
 
 TEST_P(DataProbeTest, TriesOneGThenTwoG) {
   const DataProbeCase& c = GetParam();
-  CardImage image(CardImage::Layout::G2, c.length);
+  CardImage image(CardImage::Layout::kG2, c.length);
   for (auto [at, value] : c.bytes) image.SetByte(at, value);
   ActionHarness h;
   h.controls.label1 = "before1";
   h.controls.label3 = "before3";
   h.InsertCard(image);
   Open(h);
-  EXPECT_EQ(FindDataRegion(h.state->card, h.controls), c.expected) << c.what;
+  EXPECT_EQ(FindDataRegion(h.state->Card, h.controls), c.expected) << c.what;
   EXPECT_EQ(h.controls.label1, c.label1) << c.what;
   EXPECT_EQ(h.controls.label3, c.label3) << c.what;
-  EXPECT_NE(h.state->card.VolumeHandle, nullptr) << "the probe leaves the card open";
+  EXPECT_NE(h.state->Card.VolumeHandle, nullptr) << "the probe leaves the card open";
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Cards, DataProbeTest,
     ::testing::Values(
         DataProbeCase{"1G marker", 1 << 20, {{80384 + 1534, 0x01}, {80384 + 1535, 0x80}},
-                      RegionProbe::Layout1G, "before1", "KVX Data Region (1G) found"},
+                      RegionProbe::kLayout1G, "before1", "KVX Data Region (1G) found"},
         DataProbeCase{"2G marker", 1 << 20, {{141312 + 1534, 0x01}, {141312 + 1535, 0x80}},
-                      RegionProbe::Layout2G, "before1", "KVX Data Region (2G) found"},
+                      RegionProbe::kLayout2G, "before1", "KVX Data Region (2G) found"},
         DataProbeCase{"reversed marker", 1 << 20, {{141312 + 1534, 0x80}, {141312 + 1535, 0x01}},
-                      RegionProbe::NotFound, "before1",
+                      RegionProbe::kNotFound, "before1",
                       "KVX Data Region not found, there is nothing to recover"},
-        DataProbeCase{"card ends before the 2G block", 141312 + 1535, {}, RegionProbe::TroubleReading,
+        DataProbeCase{"card ends before the 2G block", 141312 + 1535, {}, RegionProbe::kTroubleReading,
                       "Trouble reading KVX data region", "before3"},
         DataProbeCase{"card ends before the 1G block", 80384 + 100,
-                      {{80384 + 1534, 0x01}, {80384 + 1535, 0x80}}, RegionProbe::TroubleReading,
+                      {{80384 + 1534, 0x01}, {80384 + 1535, 0x80}}, RegionProbe::kTroubleReading,
                       "Trouble reading KVX data region", "before3"}));
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include "search/card_steps.h"
 #include "tests/support/action_harness.h"
 
 namespace kvx::testing {
@@ -10,7 +11,7 @@ namespace {
 constexpr char kTooLow[] = "Sorry, but I think this drive letter is too low to be a SD drive";
 
 bool RunPrologue(ActionHarness& h) {
-  return CardPrologue(h.state->card, h.controls, h.platform, [&] { h.controls.retrieve_enabled = false; });
+  return CardPrologue(h.state->Card, h.controls, h.platform, [&] { h.controls.retrieve_enabled = false; });
 }
 
 struct LetterCase {
@@ -22,7 +23,7 @@ class DriveLetterTest : public ::testing::TestWithParam<LetterCase> {};
 
 TEST_P(DriveLetterTest, FirstCharacterUpperCasedAndBelowDRejected) {
   ActionHarness h;
-  for (const char* letter : {"D", "E", "["}) h.InsertCard(CardImage(CardImage::Layout::G2, 4096), letter);
+  for (const char* letter : {"D", "E", "["}) h.InsertCard(CardImage(CardImage::Layout::kG2, 4096), letter);
   h.controls.text1 = GetParam().text;
   bool went_on = RunPrologue(h);
   if (GetParam().letter == nullptr) {
@@ -69,7 +70,7 @@ TEST_P(PrologueFailureTest, ShowsItsCaptionAndLeavesTheRestAlone) {
   EXPECT_EQ(h.controls.lines.size(), 1u);
   // Command2 is disabled only once the card is open.
   EXPECT_EQ(h.controls.retrieve_enabled, !GetParam().left_open);
-  EXPECT_EQ(h.state->card.VolumeHandle != nullptr, GetParam().left_open);
+  EXPECT_EQ(h.state->Card.VolumeHandle != nullptr, GetParam().left_open);
 }
 
 INSTANTIATE_TEST_SUITE_P(Ends, PrologueFailureTest,
@@ -78,22 +79,23 @@ INSTANTIATE_TEST_SUITE_P(Ends, PrologueFailureTest,
 
 TEST(CardPrologueTest, ShortBootSectorIsDecodedWithMissingBytesAsZero) {
   ActionHarness h;
-  CardImage image(CardImage::Layout::G2, 4096);
-  // Stale bytes from an earlier read must not stand in for the missing ones.
-  h.state->card.SectorBuffer.fill(std::byte{0xFF});
+  CardImage image(CardImage::Layout::kG2, 4096);
   std::vector<std::byte> first(image.bytes().begin(), image.bytes().begin() + 17);
   h.InsertBytes(first);
+  PrologueResult result = RunCardPrologue(h.state->Card, h.platform, "E", [] {});
+  EXPECT_EQ(result.end, PrologueEnd::kOpened);
+  EXPECT_EQ(result.fields.RootEntryCount, 0);
+  EXPECT_EQ(result.fields.FatCount, 1);
+  EXPECT_EQ(result.generation, -1);
+  EXPECT_EQ(h.state->Card.BytesPerCluster, 64 * 512);
   EXPECT_TRUE(RunPrologue(h));
-  EXPECT_EQ(h.state->card.RootEntryCount, 0);
-  EXPECT_EQ(h.state->card.FatCount, 1);
-  EXPECT_EQ(h.state->card.CardGeneration, -1);
   EXPECT_EQ(h.controls.label2,
             "SD Name: ZENTOXC2\r\nSector/Cluster: 64\r\nNumber of FAT(s): 1\r\nMax Root Dir Entries: 0");
 }
 
 TEST(CardPrologueTest, ReopeningClosesTheHandleItReplaces) {
   ActionHarness h;
-  h.InsertCard(CardImage(CardImage::Layout::G2, 4096));
+  h.InsertCard(CardImage(CardImage::Layout::kG2, 4096));
   ASSERT_TRUE(RunPrologue(h));
   ASSERT_TRUE(RunPrologue(h));
   EXPECT_EQ(h.platform.opens(), 2);

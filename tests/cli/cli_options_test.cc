@@ -16,10 +16,10 @@ TEST(CliOptionsTest, ReadsEveryOptionInEitherSpelling) {
   const CliOptions& o = parse.options;
   EXPECT_EQ(o.letter, "e:\\data");
   EXPECT_EQ(o.target, "/out/");
-  EXPECT_EQ(o.size, SizeChoice::Fat);
+  EXPECT_EQ(o.size, SizeChoice::kByFat);
   EXPECT_EQ(o.retrieve_lines, (std::vector<int>{0, 3, 12}));
   EXPECT_TRUE(o.json && o.progress);
-  EXPECT_EQ(o.action, CliAction::CombThrough);
+  EXPECT_EQ(o.action, CliAction::kCombThrough);
 }
 
 // Only a system without drive letters takes --drive; on Windows a letter names a volume.

@@ -325,7 +325,7 @@ TEST(CardImagerTest, ImageWriteFailureLeavesATrueMap) {
 // The card's own Comb Through ends at its first unreadable stretch; on the
 // image, the headers after it are found, as on a sound card.
 TEST(CardImagerTest, CombThroughOnTheImageFindsHeadersPastABadStretch) {
-  CardImage image(CardImage::Layout::G1, 2 * kMiB);
+  CardImage image(CardImage::Layout::kG1, 2 * kMiB);
   for (std::int64_t at : {100 * 1024, 600 * 1024, 1500 * 1024}) image.PlaceFile(at, 5000);
   ActionHarness sound;
   sound.InsertCard(image);

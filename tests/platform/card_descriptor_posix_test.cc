@@ -55,7 +55,7 @@ TEST_P(CardDescriptorTest, OnlyAnEarlyEndKeepsTheCardOpenAndNothingOutlivesTheSt
   const DescriptorCase& c = GetParam();
   TempDir dir;
   const fs::path image_path = dir.path() / "card.img";
-  CardImage image(CardImage::Layout::G2, 200 * 1024);
+  CardImage image(CardImage::Layout::kG2, 200 * 1024);
   if (c.data_region) image.PlaceHeader(image.DataRegionOffset(), 0);
   image.PlaceFile(image.ClusterOffset(3), 2000);
   image.AddEntry("DATA0001.KVX", 3, 3536);

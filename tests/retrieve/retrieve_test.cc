@@ -53,7 +53,7 @@ class RetrieveTest : public ::testing::TestWithParam<RunCase> {};
 TEST_P(RetrieveTest, CopiesTheSelectedLinesFromTheLastToTheFirst) {
   const RunCase& c = GetParam();
   ActionHarness h;
-  CardImage image(CardImage::Layout::G2, kCardLength);
+  CardImage image(CardImage::Layout::kG2, kCardLength);
   image.SetSectorsPerCluster(4);
   for (int line = 0; line < 7; ++line) {
     image.PlaceFile(FileAt(line), kH - 1536, static_cast<std::uint8_t>(line));
@@ -83,11 +83,19 @@ TEST_P(RetrieveTest, CopiesTheSelectedLinesFromTheLastToTheFirst) {
   EXPECT_EQ(h.controls.busy_changes, c.busy_changes);
 }
 
+// Lists the search's records again with the header size of line `line` set
+// to `size`, and selects `selected`.
+void Relist(ActionHarness& h, int line, std::int64_t size, std::vector<int> selected) {
+  std::vector<FoundFile> files;
+  for (int i = 0; i < h.state->FoundFiles.FoundCount(); ++i) files.push_back(*h.state->FoundFiles.Record(i));
+  files.at(static_cast<std::size_t>(line)).SizeByHeader = size;
+  h.state->FoundFiles.Clear(h.controls);
+  for (FoundFile& file : files) h.state->FoundFiles.Add(file, h.controls);
+  for (int selected_line : selected) h.controls.Select(selected_line);
+}
+
 std::function<void(ActionHarness&)> Only6(std::int64_t size) {
-  return [size](ActionHarness& h) {
-    h.controls.selected = {6};
-    h.state->found_files[6].SizeByHeader = size;
-  };
+  return [size](ActionHarness& h) { Relist(h, 6, size, {6}); };
 }
 const std::string kExists =
     "out/DATA0004.KVX" + std::string(8, ' ') + " exists, please select a different directory";
@@ -95,7 +103,7 @@ const std::string kExists =
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
     RunCase{"AllCopied", [](ActionHarness&) {}, {{6, kH}, {4, kH}, {1, kH}}},
-    RunCase{"SizeMode1", [](ActionHarness& h) { h.state->SizeMode = 1; },
+    RunCase{"SizeByFat", [](ActionHarness& h) { h.state->SizeMode = SizeChoice::kByFat; },
             {{6, kFat}, {4, kFat}, {1, kFat}}},
     // Text1 names another card after the search: its bytes, at the offsets found.
     RunCase{"LetterChanged", [](ActionHarness& h) { h.controls.text1 = "F"; },
@@ -106,13 +114,18 @@ INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
     RunCase{"AnExistingTargetStops", [](ActionHarness& h) { h.platform.files["out/DATA0004.KVX"]; },
             {{6, kH}}, {{kExists, "Recovery file"}}},
     RunCase{"AFailedWriteStops", [](ActionHarness& h) {
-              h.state->found_files[4].SizeByHeader = 5000;
+              Relist(h, 4, 5000, {1, 4, 6});
               h.platform.write_limit = 3000;
             }, {{6, kH}, {4, 3000}}, {{"Can't write target file...", kTitle}}},
     // The card cannot be opened; the one the search left open is closed.
     RunCase{"CantOpen", [](ActionHarness& h) { h.controls.text1 = "x"; }, {},
             {{"Can't read from SD, please resite the SD and try again", kTitle}}, 0},
     RunCase{"NoCurrentLine", [](ActionHarness& h) { h.controls.current_index = -1; }, {}},
+    // A line past the 2049 records has none to copy.
+    RunCase{"LinePastTheRecords", [](ActionHarness& h) {
+              h.controls.lines.resize(2050, "a line");
+              h.controls.selected = {2049};
+            }, {}},
     RunCase{"Size0", Only6(0), {{6, 0}}},
     RunCase{"Size1024", Only6(1024), {{6, 1024}}},
     RunCase{"SizePastTheCardsEnd", Only6(1879048191), {{6, kCardLength - FileAt(6)}}}),

@@ -28,7 +28,7 @@ std::string Line(int i, std::int64_t size, std::int64_t at) {
 // The walk's reads: those after the boot sector and the data-region probe.
 Offsets WalkReads(const Card& card, Layout layout) {
   Offsets offsets;
-  for (std::size_t i = layout == Layout::G1 ? 2 : 3; i < card.reads.size(); ++i) {
+  for (std::size_t i = layout == Layout::kG1 ? 2 : 3; i < card.reads.size(); ++i) {
     EXPECT_EQ(card.reads[i].second, 1536u);
     offsets.push_back(card.reads[i].first);
   }
@@ -61,7 +61,7 @@ TEST_P(ExploreWalkTest, WalksFromHeaderToHeaderOnClusterBoundaries) {
     lines.push_back(Line(i, c.sizes[i], c.reads[i]));
   EXPECT_EQ(h.controls.lines, lines);
   EXPECT_EQ(WalkReads(card, c.layout), c.reads);
-  EXPECT_EQ(h.state->FoundCount, static_cast<int>(lines.size()));
+  EXPECT_EQ(h.state->FoundFiles.FoundCount(), static_cast<int>(lines.size()));
   EXPECT_EQ(h.controls.label3, lines.empty() ? "No KVX Files found"
                                              : std::to_string(lines.size()) + " KVX File(s) found");
   EXPECT_EQ(h.controls.retrieve_enabled, !lines.empty());
@@ -72,56 +72,31 @@ constexpr std::int64_t kA1 = kA + kCluster, kA2 = kA + 2 * kCluster, kA3 = kA + 
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cards, ExploreWalkTest, ::testing::Values(
-    WalkCase{"FirstBlock2G", Layout::G2, {{kB, 100}}, {kB, kB + kCluster}, {1636}},
-    WalkCase{"WorkedExample", Layout::G1, {{kA, 256000}}, {kA, 375296}, {257536}},
-    WalkCase{"ExactMultiple", Layout::G1, {{kA, 31232}, {kA1, 0}}, {kA, kA1, kA2}, {32768, 1536}},
-    WalkCase{"OneByteOver", Layout::G1, {{kA, 31233}, {kA2, 0}}, {kA, kA2, kA3}, {32769, 1536}},
-    WalkCase{"HeaderOnly", Layout::G1, {{kA, 0}, {kA1, 0}}, {kA, kA1, kA2}, {1536, 1536}},
+    WalkCase{"FirstBlock2G", Layout::kG2, {{kB, 100}}, {kB, kB + kCluster}, {1636}},
+    WalkCase{"WorkedExample", Layout::kG1, {{kA, 256000}}, {kA, 375296}, {257536}},
+    WalkCase{"ExactMultiple", Layout::kG1, {{kA, 31232}, {kA1, 0}}, {kA, kA1, kA2}, {32768, 1536}},
+    WalkCase{"OneByteOver", Layout::kG1, {{kA, 31233}, {kA2, 0}}, {kA, kA2, kA3}, {32769, 1536}},
+    WalkCase{"HeaderOnly", Layout::kG1, {{kA, 0}, {kA1, 0}}, {kA, kA1, kA2}, {1536, 1536}},
     // The first cluster's header does not stand for the second's.
-    WalkCase{"NoHeaderAtTheSecondCluster", Layout::G1, {{kA1, 0}}, {kA}, {}},
+    WalkCase{"NoHeaderAtTheSecondCluster", Layout::kG1, {{kA1, 0}}, {kA}, {}},
     // 64-bit lengths and offsets: the next block is 131073 clusters on, past the end.
-    WalkCase{"LargestLengthField", Layout::G1, {{kA, 0xFFFFFFFF}}, {kA, kA + 131073 * kCluster},
+    WalkCase{"LargestLengthField", Layout::kG1, {{kA, 0xFFFFFFFF}}, {kA, kA + 131073 * kCluster},
              {4294968831}},
     // No cluster size: the walk starts at the region itself and ends after one file.
-    WalkCase{"ClusterSizeZero", Layout::G1, {{80384, 5000}}, {80384}, {6536}, 0}),
+    WalkCase{"ClusterSizeZero", Layout::kG1, {{80384, 5000}}, {80384}, {6536}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
 TEST(ExploreTest, ListsAtMost512FilesAndNeverReadsThe513th) {
   ActionHarness h;
-  CardImage image(Layout::G1, 80384 + 520 * 2048);
+  CardImage image(Layout::kG1, 80384 + 520 * 2048);
   image.SetSectorsPerCluster(4);  // 2048-byte clusters
   for (int i = 0; i <= 513; ++i) image.PlaceHeader(80384 + i * 2048, 0);
   Card& card = h.InsertCard(image);
   Explore(*h.state, h.controls, h.platform);
   ASSERT_EQ(h.controls.lines.size(), 512u);
   EXPECT_EQ(h.controls.lines[511], Line(511, 1536, 80384 + 512 * 2048));
-  EXPECT_EQ(WalkReads(card, Layout::G1).size(), 512u);
-}
-
-// What a user sees change, in order.
-struct LoggingControls : MemoryControls {
-  std::string log;
-  void SetCaption(Label label, const std::string& caption) override {
-    log += "L" + std::to_string(static_cast<int>(label) + 1) + "=" + caption + "|";
-    MemoryControls::SetCaption(label, caption);
-  }
-  void ClearList() override { log += "Clear|"; }
-  void SetBusyPointer(bool on) override { log += on ? "Busy|" : "Default|"; }
-  void SetSizeOptionsVisible(bool on) override { log += on ? "Show|" : "Hide|"; }
-};
-
-TEST(ExploreTest, PreparesTheWindowBeforeReadingTheCard) {
-  ActionHarness h;
-  LoggingControls controls;
-  CardImage image(Layout::G1, 2 << 20);
-  image.PlaceHeader(80384, 0);
-  image.PlaceFile(kA, 10000);
-  h.InsertCard(image);
-  Explore(*h.state, controls, h.platform);
-  EXPECT_EQ(controls.log,
-            "Busy|L1=Skipepd DIR region|L2=|Hide|L3=|L2=" + controls.label2 +
-                "|Clear|L3=KVX Data Region (1G) found|L3=1 KVX File(s) found|Default|");
+  EXPECT_EQ(WalkReads(card, Layout::kG1).size(), 512u);
 }
 
 // Both header searches: how each early end leaves the window and the state.
@@ -135,14 +110,18 @@ struct EarlyEndCase {
 
 class EarlyEndTest : public ::testing::TestWithParam<EarlyEndCase> {};
 
+// Seven lines of an earlier search, and their records.
+void ListSevenOldFiles(ActionHarness& h) {
+  for (int i = 0; i < 7; ++i) h.state->FoundFiles.Add({.FileName = "OLD" + std::to_string(i)}, h.controls);
+}
+
 TEST_P(EarlyEndTest, EndsWithTheLabelsAndStateOfItsFailure) {
   const EarlyEndCase& c = GetParam();
   ActionHarness h;
   h.controls.label1 = h.controls.label2 = h.controls.label3 = "old";
-  h.controls.lines = {"old line"};
   h.controls.retrieve_enabled = h.controls.size_options_visible = true;
-  h.state->SizeMode = 1;
-  h.state->FoundCount = 7;
+  h.state->SizeMode = SizeChoice::kByFat;
+  ListSevenOldFiles(h);
   c.setup(h);
   c.action(*h.state, h.controls, h.platform);
   EXPECT_EQ(h.controls.label1, c.label1);
@@ -150,20 +129,23 @@ TEST_P(EarlyEndTest, EndsWithTheLabelsAndStateOfItsFailure) {
             c.label2 == "..." ? "This is a ZENTO SD" : c.label2);
   EXPECT_EQ(h.controls.label3, c.label3);
   EXPECT_EQ(h.controls.lines.empty(), c.list_emptied);
-  EXPECT_EQ(h.state->FoundCount, c.card_opened ? 0 : 7);
+  if (!c.list_emptied) {
+    EXPECT_EQ(h.state->FoundFiles.Record(6)->FileName, "OLD6");
+  }
+  EXPECT_EQ(h.state->FoundFiles.FoundCount(), c.card_opened ? 0 : 7);
   EXPECT_EQ(h.platform.open_volumes(), c.card_opened ? 1 : 0);
   EXPECT_EQ(h.controls.messages.size(), h.controls.text1 == "c" ? 1u : 0u);
-  // Command2 as it was, the options hidden, SizeMode 0 and the pointer back.
+  // Command2 as it was, the options hidden, SizeMode by header and the pointer back.
   EXPECT_EQ(std::tuple(h.controls.retrieve_enabled, h.controls.size_options_visible,
                        h.state->SizeMode, h.controls.busy, h.controls.busy_changes),
-            std::tuple(true, false, 0, false, 2));
+            std::tuple(true, false, SizeChoice::kByHeader, false, 2));
 }
 
 void LetterTooLow(ActionHarness& h) { h.controls.text1 = "c"; }
 void NoCard(ActionHarness& h) { h.controls.text1 = "F"; }
 void EmptyCard(ActionHarness& h) { h.InsertBytes({}); }
-void Card2G(ActionHarness& h) { h.InsertCard(CardImage(Layout::G2, 142000)); }
-void NoRegion(ActionHarness& h) { h.InsertCard(CardImage(Layout::G1, 1 << 20)); }
+void Card2G(ActionHarness& h) { h.InsertCard(CardImage(Layout::kG2, 142000)); }
+void NoRegion(ActionHarness& h) { h.InsertCard(CardImage(Layout::kG1, 1 << 20)); }
 constexpr char kE[] = "Skipepd DIR region";
 constexpr char kC[] = "Skipped DIR region";
 

@@ -105,7 +105,7 @@ TEST_P(HostileInputTest, NothingCrashesEscapesOrIsInvented) {
   const HostileCase& c = GetParam();
   TempDir dir;
   const fs::path image = dir.path() / "card.img";
-  CardImage small(CardImage::Layout::G2, 200 * 1024);  // the data region found, 2 KiB clusters
+  CardImage small(CardImage::Layout::kG2, 200 * 1024);  // the data region found, 2 KiB clusters
   small.SetSectorsPerCluster(4);
   small.PlaceHeader(small.DataRegionOffset(), 0);
   small.PlaceFile(small.ClusterOffset(3), 2000);
@@ -221,7 +221,7 @@ TEST(CardNeverWrittenPosixTest, TheRawVolumeIsOpenForReadingOnly) {
   if (!fs::exists("/proc/self/fdinfo")) GTEST_SKIP() << "no /proc/self/fdinfo here";
   TempDir dir;
   const fs::path image = dir.path() / "card.img";
-  ASSERT_TRUE(CardImage(CardImage::Layout::G1, 4096).WriteTo(image.string()));
+  ASSERT_TRUE(CardImage(CardImage::Layout::kG1, 4096).WriteTo(image.string()));
   DriveMap drives;
   ASSERT_EQ(drives.Add("E=" + image.string()), std::nullopt);
   auto volume = NewSystemPlatform(drives)->OpenVolume("E");

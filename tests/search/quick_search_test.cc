@@ -22,28 +22,27 @@ struct QuickSearchRun : ActionHarness {
 };
 
 TEST(QuickSearchTest, TwoGCardListsEveryUsedSlotWithNameSizeAndOffset) {
-  CardImage image(Layout::G2, 4 << 20);
+  CardImage image(Layout::kG2, 4 << 20);
   image.PlaceFile(image.ClusterOffset(2), 40000);
   image.AddEntry("DATA0001.KVX", 2, 41536);
   image.AddEntry("DATA0007.KVX", 5, 70000, /*deleted=*/true);
-  image.AddEntry("LOG.KV", 9, 10000);
+  image.AddEntry("LOG.KV", 265, 10000);  // both bytes of the cluster field count
   QuickSearchRun h;
   h.Run(image);
   EXPECT_EQ(h.controls.lines,
             (std::vector<std::string>{Pad("DATA0001.KVX") + " Size: 41536 @141312",
                                       Pad("DATA0007.KVX") + " Size: 70000 @239616",
-                                      Pad("DOG     .KV ") + " Size: 10000 @370688"}));
+                                      Pad("DOG     .KV ") + " Size: 10000 @8759296"}));
   EXPECT_EQ(h.controls.label1, "3 KVX File Entries (2G) found");
   EXPECT_EQ(h.controls.label3, "KVX Data Region (2G) found");
   EXPECT_TRUE(h.controls.retrieve_enabled);
   EXPECT_FALSE(h.controls.size_options_visible);
-  EXPECT_EQ(h.state->FoundCount, 3);
-  EXPECT_EQ(h.state->found_files[2].StartCluster, 9);
+  EXPECT_EQ(h.state->FoundFiles.FoundCount(), 3);
   EXPECT_EQ(h.platform.open_volumes(), 0) << "a found data region closes the card";
 }
 
 TEST(QuickSearchTest, OneGCardListsEverySecondSlotOnly) {
-  CardImage image(Layout::G1, 4 << 20);
+  CardImage image(Layout::kG1, 4 << 20);
   for (int slot : {2, 3, 4}) image.SetEntry(slot, "FILE000" + std::to_string(slot) + ".KVX", 5, 100);
   QuickSearchRun h;
   h.Run(image);
@@ -81,18 +80,18 @@ TEST_P(QuickSearchSizeTest, ShowsOneOrBothSizes) {
 INSTANTIATE_TEST_SUITE_P(
     Entries, QuickSearchSizeTest,
     ::testing::Values(
-        SizeCase{"sizes agree", Layout::G2, 12000, 10464, " Size: 12000 @"},
-        SizeCase{"header longer", Layout::G2, 10000, 10464, " SizeH: 12000 or SizeF: 10000 @"},
-        SizeCase{"no header", Layout::G2, 10000, std::nullopt, " Size: 10000 @"},
-        SizeCase{"size 0, 2G", Layout::G2, 0, std::nullopt, " Size: 0 @"},
-        SizeCase{"size 0, 1G", Layout::G1, 0, std::nullopt, " Size: 1879048191 @"},
-        SizeCase{"size 0 with header, 1G", Layout::G1, 0, 0, " SizeH: 1536 or SizeF: 1879048191 @"},
+        SizeCase{"sizes agree", Layout::kG2, 12000, 10464, " Size: 12000 @"},
+        SizeCase{"header longer", Layout::kG2, 10000, 10464, " SizeH: 12000 or SizeF: 10000 @"},
+        SizeCase{"no header", Layout::kG2, 10000, std::nullopt, " Size: 10000 @"},
+        SizeCase{"size 0, 2G", Layout::kG2, 0, std::nullopt, " Size: 0 @"},
+        SizeCase{"size 0, 1G", Layout::kG1, 0, std::nullopt, " Size: 1879048191 @"},
+        SizeCase{"size 0 with header, 1G", Layout::kG1, 0, 0, " SizeH: 1536 or SizeF: 1879048191 @"},
         // Read unsigned: the top bit set is a large size, not a negative one.
-        SizeCase{"size 2^31, 1G", Layout::G1, 0x80000000u, std::nullopt, " Size: 2147483648 @"},
-        SizeCase{"largest header", Layout::G2, 7, 0xFFFFFFFFu, " SizeH: 4294968831 or SizeF: 7 @"}));
+        SizeCase{"size 2^31, 1G", Layout::kG1, 0x80000000u, std::nullopt, " Size: 2147483648 @"},
+        SizeCase{"largest header", Layout::kG2, 7, 0xFFFFFFFFu, " SizeH: 4294968831 or SizeF: 7 @"}));
 
 TEST(QuickSearchTest, OptionsStayVisibleForTheRestOfTheSearchOnceSizesDiffered) {
-  CardImage image(Layout::G2, 4 << 20);
+  CardImage image(Layout::kG2, 4 << 20);
   image.AddEntry("A.KVX", 3, 100);
   image.PlaceHeader(image.ClusterOffset(3), 0);
   image.AddEntry("XB.KVX", 4, 100);
@@ -101,17 +100,17 @@ TEST(QuickSearchTest, OptionsStayVisibleForTheRestOfTheSearchOnceSizesDiffered) 
   EXPECT_TRUE(h.controls.size_options_visible);
   EXPECT_TRUE(h.state->SizesDiffer);
 
-  CardImage plain(Layout::G2, 4 << 20);
+  CardImage plain(Layout::kG2, 4 << 20);
   plain.AddEntry("C.KVX", 3, 100);
   h.Run(plain);
   EXPECT_FALSE(h.controls.size_options_visible) << "a new search starts with sizes agreeing";
   EXPECT_EQ(h.controls.lines.size(), 1u);
-  EXPECT_EQ(h.state->found_files[1].FileName, Pad("DB      .KVX"))
+  EXPECT_EQ(h.state->FoundFiles.Record(1)->FileName, Pad("DB      .KVX"))
       << "records past the new count keep what the earlier search stored";
 }
 
 TEST(QuickSearchTest, ClusterZeroReadsTheHeaderBeforeTheDataRegion) {
-  CardImage image(Layout::G2, 4 << 20);
+  CardImage image(Layout::kG2, 4 << 20);
   image.AddEntry("XZ.KVX", 0, 5);
   QuickSearchRun h;
   h.Run(image);
@@ -120,30 +119,31 @@ TEST(QuickSearchTest, ClusterZeroReadsTheHeaderBeforeTheDataRegion) {
 }
 
 TEST(QuickSearchTest, HeaderReadCutShortByTheCardsEndCountsAsNoHeader) {
-  CardImage image(Layout::G2, 141312 + 32768 + 1535);
+  CardImage image(Layout::kG2, 141312 + 32768 + 1535);
+  image.PlaceHeader(image.ClusterOffset(2), 100);
   image.PlaceHeader(image.ClusterOffset(3), 100);  // all but its last byte fit
   image.SetByte(image.ClusterOffset(3) + 1535, 0);
+  image.AddEntry("XS.KVX", 2, 42);
   image.AddEntry("XT.KVX", 3, 42);
   QuickSearchRun h;
-  // A full header left in the buffer by an earlier read must not count either.
-  h.state->card.HeaderBuffer[1534] = std::byte{0x01};
-  h.state->card.HeaderBuffer[1535] = std::byte{0x80};
   h.Run(image);
-  EXPECT_EQ(h.controls.lines[0], Pad("DT      .KVX") + " Size: 42 @174080");
+  // The full header read for the first entry must not count for the second.
+  EXPECT_EQ(h.controls.lines, (std::vector<std::string>{
+                                  Pad("DS      .KVX") + " SizeH: 1636 or SizeF: 42 @141312",
+                                  Pad("DT      .KVX") + " Size: 42 @174080"}));
 }
 
 TEST(QuickSearchTest, EntryBlockCutShortListsNoStaleEntries) {
-  CardImage image(Layout::G2, 124928 + 96);  // slots 0 to 2 only
+  CardImage image(Layout::kG2, 124928 + 96);  // slots 0 to 2 only
   image.AddEntry("ONLY.KVX", 3, 1);
   QuickSearchRun h;
-  h.state->card.SectorBuffer.fill(std::byte{'X'});
   h.Run(image);
   EXPECT_EQ(h.controls.lines, (std::vector<std::string>{Pad("DNLY    .KVX") + " Size: 1 @174080"}));
   EXPECT_TRUE(h.controls.retrieve_enabled);
 }
 
 TEST(QuickSearchTest, FullBlocksStopAtTheirEnd) {
-  for (auto [layout, count] : {std::pair{Layout::G2, 510}, std::pair{Layout::G1, 255}}) {
+  for (auto [layout, count] : {std::pair{Layout::kG2, 510}, std::pair{Layout::kG1, 255}}) {
     CardImage image(layout, 4 << 20);
     for (int slot = 2; slot < 512; ++slot) image.SetEntry(slot, "F.KVX", 2, 1);
     QuickSearchRun h;
@@ -153,7 +153,7 @@ TEST(QuickSearchTest, FullBlocksStopAtTheirEnd) {
 }
 
 TEST(QuickSearchTest, HighNameBytesShowAsTheirCodePageCharacters) {
-  CardImage image(Layout::G2, 4 << 20);
+  CardImage image(Layout::kG2, 4 << 20);
   image.SetEntry(2, std::string("\xC4" "BC\x80" "    KVX", 11), 3, 1, /*deleted=*/true);
   QuickSearchRun h;
   h.Run(image);
@@ -173,7 +173,7 @@ class QuickSearchEndTest : public ::testing::TestWithParam<EndCase> {};
 
 TEST_P(QuickSearchEndTest, EndsWithItsMessages) {
   const EndCase& c = GetParam();
-  CardImage image(Layout::G2, c.length);
+  CardImage image(Layout::kG2, c.length);
   c.change(image);
   QuickSearchRun h;
   h.controls.label1 = h.controls.label3 = "earlier";

@@ -10,6 +10,7 @@
 #include <tuple>
 #include <vector>
 
+#include "search/captions.h"
 #include "search/comb_through.h"
 #include "search/explore.h"
 #include "search/quick_search.h"
@@ -26,7 +27,7 @@ constexpr std::int64_t kMarkerEnd = kEntryBlock2G + 43;  // slot 1's name bytes 
 // A 2G card of 2 KiB clusters: the region header, then three recordings laid
 // end to end from cluster 3 whose directory sizes differ from their headers'.
 CardImage SweepCard() {
-  CardImage image(CardImage::Layout::G2, 200 * 1024);
+  CardImage image(CardImage::Layout::kG2, 200 * 1024);
   image.SetSectorsPerCluster(4);
   image.PlaceHeader(image.DataRegionOffset(), 0);
   auto add = [&](const char* name, int cluster, std::uint32_t body) {
@@ -72,7 +73,7 @@ SweepRun RunWithFault(Action action, const CardImage& image, std::int64_t fault_
   return {{h.controls.label1, report ? kReport : h.controls.label2, h.controls.label3,
            h.controls.lines, h.platform.open_volumes() == 1},
           card.reads,
-          h.state->found_files};
+          h.state->FoundFiles};
 }
 
 bool Within(std::int64_t at, std::int64_t from, std::int64_t size) {
@@ -97,7 +98,7 @@ Outcome ExpectedQuickSearch(const SweepRun& clean, std::int64_t f) {
     o.card_open = true;
   }
   for (std::size_t i = 0; i < o.lines.size(); ++i) {
-    FoundFile file = clean.files[i];
+    FoundFile file = *clean.files.Record(static_cast<int>(i));
     if (!Within(f, file.StartOffset, kHeader)) continue;
     file.SizeByHeader = file.SizeByFat;  // a failed header read is no header
     o.lines[i] = ListLine(file);
@@ -114,7 +115,7 @@ Outcome ExpectedWalkOrScan(const SweepRun& clean, std::int64_t f, const char* la
   if (probes && InAProbe(f)) return {"Trouble reading KVX data region", kReport, "", {}, true};
   std::vector<std::string> lines;
   for (std::size_t i = 0; i < clean.outcome.lines.size(); ++i) {
-    if (clean.files[i].StartOffset + kHeader > f) break;
+    if (clean.files.Record(static_cast<int>(i))->StartOffset + kHeader > f) break;
     lines.push_back(clean.outcome.lines[i]);
   }
   std::string closing =
@@ -143,7 +144,7 @@ TEST_P(ReadFaultSweepTest, EveryFailingReadEndsTheSearchAsItsRulesSay) {
   for (auto [offset, size] : clean.reads)
     faults.insert({offset, offset + static_cast<std::int64_t>(size) - 1});
   for (std::size_t i = 0; i < clean.outcome.lines.size(); ++i) {
-    std::int64_t start = clean.files[i].StartOffset;
+    std::int64_t start = clean.files.Record(static_cast<int>(i))->StartOffset;
     faults.insert({start, start + kHeader - 1});
   }
   for (std::int64_t f : faults) {

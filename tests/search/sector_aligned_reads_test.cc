@@ -73,7 +73,7 @@ std::string EndOf(const CardCase& card, Run run, bool strict, std::int64_t fault
     case Run::kExplore: Explore(state, controls, platform); break;
     case Run::kComb: CombThrough(state, controls, platform); break;
   }
-  if (run == Run::kQuickByFat) state.SizeMode = 1;
+  if (run == Run::kQuickByFat) state.SizeMode = SizeChoice::kByFat;
   for (int line = 0; line < controls.LineCount(); ++line) controls.Select(line);
   if (controls.retrieve_enabled) Retrieve(state, controls, platform);
   EXPECT_EQ(platform.refused_reads, 0);

@@ -72,7 +72,7 @@ struct Win32Form final : WindowDriver {
     if (click != Click::kWithShift) anchor = line;
     SendMessageW(list, LB_SETCARETINDEX, line, FALSE);
   }
-  int SizeMode() const override { return window->state().SizeMode; }
+  int SizeMode() const override { return static_cast<int>(window->state().SizeMode); }
   bool Option1Checked() const override {
     return SendMessageW(Find("Option1"), BM_GETCHECK, 0, 0) == BST_CHECKED;
   }
@@ -80,7 +80,7 @@ struct Win32Form final : WindowDriver {
     return IsWindowVisible(Find("Option1")) + IsWindowVisible(Find("Option2"));
   }
   bool RetrieveEnabled() const override { return IsWindowEnabled(Find("Command2")); }
-  bool CardOpen() const override { return window->state().card.VolumeHandle != nullptr; }
+  bool CardOpen() const override { return window->state().Card.VolumeHandle != nullptr; }
 
   // The names of the files written, in name order.
   std::string Copied() const {

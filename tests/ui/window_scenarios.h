@@ -44,7 +44,7 @@ struct ScriptedDialogs : Dialogs {
 // A 2G card of 4 MiB holding DATA0001.KVX... from `first_cluster` on, each of
 // 2536 bytes by the FAT and by its header; file `differing` has 4000 and 6536.
 inline CardImage ScenarioCard(int first_cluster, int files, int differing = 0) {
-  CardImage card(CardImage::Layout::G2, 4 << 20);
+  CardImage card(CardImage::Layout::kG2, 4 << 20);
   for (int i = 1; i <= files; ++i) {
     std::string name = "DATA000" + std::to_string(i) + ".KVX";
     card.AddEntry(name, first_cluster + i - 1, i == differing ? 4000 : 2536);

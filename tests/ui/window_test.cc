@@ -48,13 +48,13 @@ struct Window final : WindowDriver {
     QRect rect = list->visualItemRect(list->item(line));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, rect.center());
   }
-  int SizeMode() const override { return window->state().SizeMode; }
+  int SizeMode() const override { return static_cast<int>(window->state().SizeMode); }
   bool Option1Checked() const override { return Find("Option1")->property("checked").toBool(); }
   int OptionsVisible() const override {
     return Find("Option1")->isVisible() + Find("Option2")->isVisible();
   }
   bool RetrieveEnabled() const override { return Find("Command2")->isEnabled(); }
-  bool CardOpen() const override { return window->state().card.VolumeHandle != nullptr; }
+  bool CardOpen() const override { return window->state().Card.VolumeHandle != nullptr; }
 
   QTemporaryDir cards, target;
   ScriptedDialogs* dialogs = nullptr;
@@ -173,7 +173,7 @@ class WindowTest : public QObject {
     QCOMPARE(form.dialogs->Joined(), std::string(scenario.dialog));
     QCOMPARE(QDir(form.target.path()).entryList(QDir::Files).join(' '), QString(scenario.copied));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
-    QVERIFY(form.window->close() && form.window->state().card.VolumeHandle == nullptr);
+    QVERIFY(form.window->close() && form.window->state().Card.VolumeHandle == nullptr);
   }
 
   void chooserSetsTextTwo_data() {

@@ -63,7 +63,7 @@ Instruction Split(const std::string& line) {
 // The description with the layout and the length taken out, which must be
 // known before the image exists; the other instructions by line number.
 struct Description {
-  CardImage::Layout layout = CardImage::Layout::G2;
+  CardImage::Layout layout = CardImage::Layout::kG2;
   std::int64_t length = 8 * 1024 * 1024;
   std::vector<std::pair<int, Instruction>> lines;
 };
@@ -87,7 +87,7 @@ std::optional<Description> ReadDescription(std::istream& in, std::string& error)
         error = AtLine(line_number, "layout is 1G or 2G");
         return std::nullopt;
       }
-      description.layout = words[1] == "1G" ? CardImage::Layout::G1 : CardImage::Layout::G2;
+      description.layout = words[1] == "1G" ? CardImage::Layout::kG1 : CardImage::Layout::kG2;
     } else if (words[0] == "length" && words.size() == 2) {
       auto value = ParseNumber(words[1]);
       if (!value || *value < 0) {

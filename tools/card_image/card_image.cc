@@ -13,24 +13,24 @@ constexpr std::int64_t kHeaderSize = 1536;
 
 CardImage::CardImage(Layout layout, std::int64_t length)
     : layout_(layout), bytes_(static_cast<std::size_t>(std::max<std::int64_t>(length, 0))) {
-  SetSignature(layout == Layout::G1 ? "ZENTOXC1" : "ZENTOXC2");
+  SetSignature(layout == Layout::kG1 ? "ZENTOXC1" : "ZENTOXC2");
   SetByte(11, 0x00);  // 512 bytes per sector
   SetByte(12, 0x02);
   SetSectorsPerCluster(64);
   SetFatCount(1);
   SetRootEntryCount(512);
-  SetSectorsPerFat(layout == Layout::G1 ? 124 : 244);
+  SetSectorsPerFat(layout == Layout::kG1 ? 124 : 244);
   SetByte(510, 0x55);
   SetByte(511, 0xAA);
   SetMarker(true);
 }
 
 std::int64_t CardImage::EntryRegionOffset() const {
-  return layout_ == Layout::G1 ? 64000 : 124928;
+  return layout_ == Layout::kG1 ? 64000 : 124928;
 }
 
 std::int64_t CardImage::DataRegionOffset() const {
-  return layout_ == Layout::G1 ? 80384 : 141312;
+  return layout_ == Layout::kG1 ? 80384 : 141312;
 }
 
 std::int64_t CardImage::BytesPerCluster() const { return Byte(13) * std::int64_t{512}; }
@@ -100,7 +100,7 @@ int CardImage::AddEntry(std::string_view name, std::int64_t cluster, std::uint32
                         bool deleted) {
   int slot = next_slot_;
   SetEntry(slot, name, cluster, size, deleted);
-  next_slot_ += layout_ == Layout::G1 ? 2 : 1;
+  next_slot_ += layout_ == Layout::kG1 ? 2 : 1;
   return slot;
 }
 

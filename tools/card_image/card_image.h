@@ -16,7 +16,7 @@ namespace kvx {
 
 class CardImage {
  public:
-  enum class Layout { G1, G2 };
+  enum class Layout { kG1, kG2 };
 
   // A zero-filled image of `length` bytes with a recognised boot sector
   // ("ZENTOXC1" for 1G, "ZENTOXC2" for 2G, one table, 512 root entries,

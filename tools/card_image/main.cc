@@ -17,7 +17,7 @@ int WriteRecording(const char* body_text, const char* seed_text, const char* out
     std::fprintf(stderr, "kvx-card-image: bad body length %s\n", body_text);
     return 2;
   }
-  kvx::CardImage file(kvx::CardImage::Layout::G2, 1536 + body);
+  kvx::CardImage file(kvx::CardImage::Layout::kG2, 1536 + body);
   file.PlaceFile(0, static_cast<std::uint32_t>(body), static_cast<std::uint8_t>(std::atoi(seed_text)));
   if (!file.WriteTo(output)) {
     std::fprintf(stderr, "kvx-card-image: cannot write %s\n", output);

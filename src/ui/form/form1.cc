@@ -2,6 +2,7 @@
 
 #include "platform/system_platform.h"
 #include "retrieve/retrieve.h"
+#include "search/captions.h"
 #include "search/comb_through.h"
 #include "search/explore.h"
 #include "search/quick_search.h"
@@ -21,7 +22,7 @@ void Form1::Form_Load() {
   view_.SetText2(DefaultTargetDirectory());
 }
 
-void Form1::Form_Unload() { state_->card.VolumeHandle.reset(); }
+void Form1::Form_Unload() { state_->Card.VolumeHandle.reset(); }
 
 void Form1::RunAction(void (*action)(WindowState&, Controls&, Platform&)) {
   action(*state_, view_, platform_);
@@ -36,9 +37,9 @@ void Form1::Command5_Click() { RunAction(&CombThrough); }
 
 void Form1::Command2_Click() { RunAction(&Retrieve); }
 
-void Form1::Option1_Click() { state_->SizeMode = 1; }
+void Form1::Option1_Click() { state_->SizeMode = SizeChoice::kByFat; }
 
-void Form1::Option2_Click() { state_->SizeMode = 0; }
+void Form1::Option2_Click() { state_->SizeMode = SizeChoice::kByHeader; }
 
 void Form1::Text2_DblClick() {
   std::optional<ChosenFile> chosen = dialogs_.ChooseFile(view_.Text2(), kOfferedFileName);

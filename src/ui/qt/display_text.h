@@ -5,12 +5,10 @@
 #include <QString>
 #include <string>
 
+#include "search/captions.h"
+
 namespace kvx {
 
-inline QString DisplayText(const std::string& text) {
-  QString display = QString::fromUtf8(text);
-  display.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-  return display;
-}
+inline QString DisplayText(const std::string& text) { return QString::fromUtf8(WithLineFeeds(text)); }
 
 }  // namespace kvx

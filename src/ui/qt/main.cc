@@ -7,6 +7,7 @@
 
 #include "controls/controls.h"
 #include "platform/system_platform.h"
+#include "search/captions.h"
 #include "ui/qt/qt_dialogs.h"
 #include "ui/qt/qt_window.h"
 #include "ui/window_options.h"

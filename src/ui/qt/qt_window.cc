@@ -11,9 +11,11 @@
 #include <algorithm>
 #include <vector>
 
-#include "card/card_report.h"
+#include "card/boot_sector.h"
 #include "platform/system_platform.h"
+#include "search/captions.h"
 #include "ui/qt/caption_fit.h"
+#include "ui/qt/display_text.h"
 #include "ui/qt/widget_controls.h"
 
 namespace kvx {
@@ -61,7 +63,7 @@ QWidget* MakeWidget(ControlKind kind, const QString& caption, QWidget* container
 QString LongestCardReport() {
   BootSectorFields fields{"ZENTOXC0", 128, 2, 512};
   std::string report = CardReport(fields, CardGenerationOf(fields));
-  return QString::fromUtf8(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return DisplayText(report);
 }
 
 }  // namespace

@@ -1,11 +1,14 @@
-// Recognition of the instrument's cards by their boot sector, and the card
-// report shown to the user.
+// The boot sector's fields that recognise the instrument's cards and that the
+// card report shows.
 #pragma once
 
 #include <cstdint>
+#include <span>
 #include <string>
 
 namespace kvx {
+
+inline constexpr std::size_t kBootSectorSize = 512;
 
 struct BootSectorFields {
   std::string OemName;  // the 8 bytes of the name field, as they stand
@@ -14,11 +17,10 @@ struct BootSectorFields {
   std::int64_t RootEntryCount = 0;
 };
 
+// REQUIRES: sector.size() >= kBootSectorSize.
+BootSectorFields DecodeBootSector(std::span<const std::byte> sector);
+
 // 1 or 2 for current cards, 0 for obsolete ones, -1 for anything else.
 int CardGenerationOf(const BootSectorFields& fields);
-
-// The report for Label2 (UTF-8, CR LF line breaks): seven lines for a
-// recognised card, four for any other.
-std::string CardReport(const BootSectorFields& fields, int generation);
 
 }  // namespace kvx

@@ -1,4 +1,4 @@
-#include "card/card_report.h"
+#include "card/boot_sector.h"
 
 #include <gtest/gtest.h>
 
@@ -28,27 +28,6 @@ INSTANTIATE_TEST_SUITE_P(
                       RecognitionCase{"ZENTOXC2", 1, 511, -1}, RecognitionCase{"ZENTOXC3", 1, 512, -1},
                       // Read unsigned: 0x8200 is 33280, not a negative 512 look-alike.
                       RecognitionCase{"ZENTOXC2", 1, 33280, -1}));
-
-TEST(CardReportTest, RecognisedCardGetsSevenLines) {
-  BootSectorFields fields{"ZENTOXC2", 64, 1, 512};
-  EXPECT_EQ(CardReport(fields, 2),
-            "This is a ZENTO SD\r\n\r\nZENTO Firmware: 2G\r\nSD Name: ZENTOXC2\r\n"
-            "Sector/Cluster: 64\r\nNumber of FAT(s): 1\r\nMax Root Dir Entries: 512");
-}
-
-TEST(CardReportTest, ObsoleteCardSaysSoAndShowsZeroG) {
-  BootSectorFields fields{"ZENTOXC0", 128, 2, 512};
-  EXPECT_EQ(CardReport(fields, 0),
-            "This is an obsolete ZENTO SD\r\n\r\nZENTO Firmware: 0G\r\nSD Name: ZENTOXC0\r\n"
-            "Sector/Cluster: 128\r\nNumber of FAT(s): 2\r\nMax Root Dir Entries: 512");
-}
-
-TEST(CardReportTest, UnknownCardGetsShortReportWithItsTrueNumbers) {
-  BootSectorFields fields{std::string("MSWIN\0\xC4 ", 8), 0, 255, 65535};
-  EXPECT_EQ(CardReport(fields, -1),
-            "SD Name: " + std::string("MSWIN\0\xC3\x84 ", 9) +
-                "\r\nSector/Cluster: 0\r\nNumber of FAT(s): 255\r\nMax Root Dir Entries: 65535");
-}
 
 }  // namespace
 }  // namespace kvx

@@ -1,0 +1,50 @@
+#include "search/card_steps.h"
+
+#include "card/card_prologue.h"
+#include "search/captions.h"
+
+namespace kvx {
+
+bool CardPrologue(CardVolume& card, Controls& controls, Platform& platform,
+                  const std::function<void()>& on_opened) {
+  PrologueResult result = RunCardPrologue(card, platform, controls.Text1(), on_opened);
+  switch (result.end) {
+    case PrologueEnd::kLetterTooLow:
+      controls.ShowMessage(kLetterTooLowMessage, kApplicationTitle);
+      return false;
+    case PrologueEnd::kCannotOpen:
+      controls.SetCaption(Label::Label2, kCannotOpenCaption);
+      return false;
+    case PrologueEnd::kCannotRead:
+      controls.SetCaption(Label::Label2, kCannotReadCaption);
+      return false;
+    case PrologueEnd::kOpened:
+      controls.SetCaption(Label::Label2, CardReport(result.fields, result.generation));
+      return true;
+  }
+  return false;
+}
+
+EntryRegion FindEntryRegion(CardVolume& card, Controls& controls) {
+  EntryRegion region = ProbeEntryRegion(card);
+  if (region.probe == RegionProbe::kTroubleReading) {
+    controls.SetCaption(Label::Label1, kEntriesTroubleCaption);
+  } else if (region.probe == RegionProbe::kNotFound) {
+    controls.SetCaption(Label::Label1, kEntriesNotFoundCaption);
+  }
+  return region;
+}
+
+RegionProbe FindDataRegion(CardVolume& card, Controls& controls) {
+  RegionProbe probe = ProbeDataRegion(card);
+  if (probe == RegionProbe::kTroubleReading) {
+    controls.SetCaption(Label::Label1, kDataRegionTroubleCaption);
+  } else if (probe == RegionProbe::kNotFound) {
+    controls.SetCaption(Label::Label3, kDataRegionNotFoundCaption);
+  } else {
+    controls.SetCaption(Label::Label3, DataRegionFoundCaption(LayoutOf(probe)));
+  }
+  return probe;
+}
+
+}  // namespace kvx
