@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "controls/controls.h"
+#include "search/captions.h"
 #include "ui/form/form_controls.h"
 #include "ui/win32/wide_text.h"
 
