@@ -9,6 +9,8 @@
 
 namespace kvx {
 
-inline QString DisplayText(const std::string& text) { return QString::fromUtf8(WithLineFeeds(text)); }
+inline QString DisplayText(const std::string& text) {
+  return QString::fromUtf8(WithLineFeeds(text));
+}
 
 }  // namespace kvx
