@@ -69,7 +69,8 @@ void ReadAction(const std::string& action, CliOptions& options) {
   } else if (action == "comb") {
     options.action = CliAction::CombThrough;
   } else {
-    throw CLI::ValidationError("unknown action \"" + action + "\": expected quick, explore or comb");
+    throw CLI::ValidationError("unknown action \"" + action +
+                               "\": expected quick, explore or comb");
   }
 }
 
@@ -82,7 +83,8 @@ void DefineOptions(CLI::App& app, CliOptions& options) {
       ->type_name("TEXT");
   app.add_option("--target", options.target,
                  "the target-directory box as typed, used as a prefix: end it\n"
-                 "with a separator (default: the window's, " + DefaultTargetDirectory() + ")")
+                 "with a separator (default: the window's, " +
+                     DefaultTargetDirectory() + ")")
       ->type_name("DIR");
   app.add_option_function<std::string>(
          "--size", [&options](const std::string& size) { ReadSize(size, options); },

@@ -45,7 +45,8 @@ TEST(CliOptionsTest, RetrieveAllSelectsEverything) {
 // An index past the last line selects nothing, however large: one beyond
 // an int stands as INT_MAX, which no list reaches.
 TEST(CliOptionsTest, RetrieveTakesAnIndexOfAnySize) {
-  CliParse parse = Parse({"--retrieve", "2,2147483647,2147483648,99999999999999999999999", "quick"});
+  CliParse parse =
+      Parse({"--retrieve", "2,2147483647,2147483648,99999999999999999999999", "quick"});
   ASSERT_EQ(parse.error, "");
   EXPECT_EQ(parse.options.retrieve_lines, (std::vector<int>{2, INT_MAX, INT_MAX, INT_MAX}));
 }
@@ -65,24 +66,24 @@ TEST_P(CliUsageErrorTest, GivesOneLineReason) {
   EXPECT_EQ(parse.error.find('\n'), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CommandLines, CliUsageErrorTest,
-    ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"scan"},
-                      std::vector<std::string>{"quick", "comb"},
-                      std::vector<std::string>{"--drive", "EE=/x", "quick"},
-                      std::vector<std::string>{"--drive", "1=/x", "quick"},
-                      std::vector<std::string>{"--drive", "E=", "quick"},
-                      std::vector<std::string>{"--drive"},
-                      std::vector<std::string>{"--size", "both", "quick"},
-                      std::vector<std::string>{"--retrieve", "1,,2", "quick"},
-                      std::vector<std::string>{"--retrieve", "1,", "quick"},
-                      std::vector<std::string>{"--retrieve", ",1", "quick"},
-                      std::vector<std::string>{"--retrieve", "", "quick"},
-                      std::vector<std::string>{"--retrieve", "-1", "quick"},
-                      std::vector<std::string>{"--retrieve", "+1", "quick"},
-                      std::vector<std::string>{"--retrieve", "1x", "quick"},
-                      std::vector<std::string>{"--json=yes", "quick"},
-                      std::vector<std::string>{"-x", "quick"}));
+INSTANTIATE_TEST_SUITE_P(CommandLines, CliUsageErrorTest,
+                         ::testing::Values(std::vector<std::string>{},
+                                           std::vector<std::string>{"scan"},
+                                           std::vector<std::string>{"quick", "comb"},
+                                           std::vector<std::string>{"--drive", "EE=/x", "quick"},
+                                           std::vector<std::string>{"--drive", "1=/x", "quick"},
+                                           std::vector<std::string>{"--drive", "E=", "quick"},
+                                           std::vector<std::string>{"--drive"},
+                                           std::vector<std::string>{"--size", "both", "quick"},
+                                           std::vector<std::string>{"--retrieve", "1,,2", "quick"},
+                                           std::vector<std::string>{"--retrieve", "1,", "quick"},
+                                           std::vector<std::string>{"--retrieve", ",1", "quick"},
+                                           std::vector<std::string>{"--retrieve", "", "quick"},
+                                           std::vector<std::string>{"--retrieve", "-1", "quick"},
+                                           std::vector<std::string>{"--retrieve", "+1", "quick"},
+                                           std::vector<std::string>{"--retrieve", "1x", "quick"},
+                                           std::vector<std::string>{"--json=yes", "quick"},
+                                           std::vector<std::string>{"-x", "quick"}));
 
 }  // namespace
 }  // namespace kvx

@@ -11,9 +11,13 @@ namespace kvx {
 namespace {
 
 struct TextCase {
+  const char* name;
   std::string text;
   std::string parsed;
 };
+
+// Test names stay readable and the same from run to run.
+void PrintTo(const TextCase& text_case, std::ostream* out) { *out << text_case.name; }
 
 class JsonReportTextTest : public ::testing::TestWithParam<TextCase> {};
 
@@ -30,25 +34,34 @@ TEST_P(JsonReportTextTest, ParsesBackToTheTextWithInvalidBytesReplaced) {
   EXPECT_EQ(report["messages"][0]["text"], GetParam().parsed);
 }
 
-const std::string kReplacement = "\xEF\xBF\xBD";
+// `count` times U+FFFD.
+std::string Replaced(int count) {
+  std::string replaced;
+  for (int i = 0; i < count; ++i) replaced += "\xEF\xBF\xBD";
+  return replaced;
+}
+
+const std::string kControls = "a\r\nb\t\"q\"\\/\x01\x08\x0c\x1f\x7f";
+const std::string kMultiByte = "\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80";
 
 INSTANTIATE_TEST_SUITE_P(
     Texts, JsonReportTextTest,
-    ::testing::Values(
-        TextCase{"plain", "plain"},
-        TextCase{std::string("D\0AB", 4), std::string("D\0AB", 4)},
-        TextCase{"a\r\nb\t\"q\"\\/\x01\x08\x0c\x1f\x7f", "a\r\nb\t\"q\"\\/\x01\x08\x0c\x1f\x7f"},
-        TextCase{"\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80", "\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80"},
-        // Overlong forms: C0 and C1 can only start one, E0 and F0 start them too.
-        TextCase{"\xC0\xAF.\xC1\x81", kReplacement + kReplacement + "." + kReplacement + kReplacement},
-        TextCase{"\xE0\x80\xAF", kReplacement + kReplacement + kReplacement},
-        TextCase{"\xF0\x80\x80\xAF", kReplacement + kReplacement + kReplacement + kReplacement},
-        // A surrogate, a code point past U+10FFFF, bytes that start nothing.
-        TextCase{"\xED\xA0\x80", kReplacement + kReplacement + kReplacement},
-        TextCase{"\xF4\x90\x80\x80", kReplacement + kReplacement + kReplacement + kReplacement},
-        TextCase{"\xF5\xFF\x80", kReplacement + kReplacement + kReplacement},
-        // A sequence cut short, inside the text and at its end.
-        TextCase{"bad \xC4 byte \xE2\x82", "bad " + kReplacement + " byte " + kReplacement}));
+    ::testing::Values(TextCase{"Plain", "plain", "plain"},
+                      TextCase{"Nul", std::string("D\0AB", 4), std::string("D\0AB", 4)},
+                      TextCase{"Controls", kControls, kControls},
+                      TextCase{"MultiByte", kMultiByte, kMultiByte},
+                      // Overlong forms: C0 and C1 can only start one, E0 and F0 start them too.
+                      TextCase{"OverlongFromC0AndC1", "\xC0\xAF.\xC1\x81",
+                               Replaced(2) + "." + Replaced(2)},
+                      TextCase{"OverlongFromE0", "\xE0\x80\xAF", Replaced(3)},
+                      TextCase{"OverlongFromF0", "\xF0\x80\x80\xAF", Replaced(4)},
+                      // A surrogate, a code point past U+10FFFF, bytes that start nothing.
+                      TextCase{"Surrogate", "\xED\xA0\x80", Replaced(3)},
+                      TextCase{"PastTheLastCodePoint", "\xF4\x90\x80\x80", Replaced(4)},
+                      TextCase{"NoLeadByte", "\xF5\xFF\x80", Replaced(3)},
+                      // A sequence cut short, inside the text and at its end.
+                      TextCase{"CutShort", "bad \xC4 byte \xE2\x82",
+                               "bad " + Replaced(1) + " byte " + Replaced(1)}));
 
 }  // namespace
 }  // namespace kvx
