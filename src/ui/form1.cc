@@ -52,7 +52,7 @@ QLabel* MakeLabel(QWidget* container, const char* name, const QString& caption,
 QString LongestCardReport() {
   BootSectorFields fields{"ZENTOXC0", 128, 2, 512};
   std::string report = CardReport(fields, CardGenerationOf(fields));
-  return QString::fromUtf8(report).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+  return DisplayText(report);
 }
 
 }  // namespace

@@ -11,15 +11,13 @@
 
 namespace kvx {
 
-namespace {
-
-// Core text to display text. Qt draws a lone CR as a blank, so the CR LF
-// breaks of reports and messages become plain line feeds.
 QString DisplayText(const std::string& text) {
   QString display = QString::fromUtf8(text);
   display.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
   return display;
 }
+
+namespace {
 
 QString TitleOrApplicationTitle(const std::string& title) {
   return QString::fromUtf8(title.empty() ? kApplicationTitle : title);

@@ -7,6 +7,9 @@
 // asks.
 #pragma once
 
+#include <QString>
+#include <string>
+
 #include "controls/controls.h"
 
 class QLabel;
@@ -19,6 +22,10 @@ class QWidget;
 namespace kvx {
 
 class Dialogs;
+
+// Core text as the window shows it. Qt draws a lone CR as a blank, so the
+// CR LF breaks of reports and messages become plain line feeds.
+QString DisplayText(const std::string& text);
 
 class WidgetControls final : public Controls {
  public:
