@@ -1,7 +1,10 @@
 #include "cli/cli_options.h"
 
+#include <algorithm>
 #include <charconv>
 #include <climits>
+#include <optional>
+#include <string_view>
 
 #include "command_line/command_line.h"
 #include "platform/system_platform.h"
@@ -30,7 +33,7 @@ std::optional<int> ParseLineNumber(std::string_view digits) {
     return std::nullopt;
   }
   int line = 0;
-  auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), line);
+  std::errc error = std::from_chars(digits.data(), digits.data() + digits.size(), line).ec;
   return error == std::errc::result_out_of_range ? INT_MAX : line;
 }
 

@@ -32,10 +32,13 @@ CommandLineOutcome ParseCommandLine(CLI::App& app, const std::vector<std::string
     app.parse(reversed);
   } catch (const CLI::CallForHelp&) {
     outcome.help = true;
-  } catch (const CLI::ExtrasError&) {
-    outcome.error = "unexpected argument \"" + app.remaining().front() + "\" (see --help)";
   } catch (const CLI::ParseError& error) {
-    outcome.error = error.what();
+    // An argument no option takes is named first: the values after it may
+    // have gone astray because of it (an option unknown here, say).
+    std::vector<std::string> unexpected = app.remaining();
+    outcome.error = unexpected.empty()
+                        ? error.what()
+                        : "unexpected argument \"" + unexpected.front() + "\" (see --help)";
   }
   if (app.get_help_ptr()->count() > 0) outcome = {true, ""};
   return outcome;

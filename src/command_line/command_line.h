@@ -11,8 +11,9 @@
 
 namespace kvx {
 
-// A command line for `program`: -h and --help, the description first in its
-// usage text and `footer` last. Options given twice keep the last value.
+// Readies `app` for a front end: -h and --help, a usage text that opens with
+// the app's description and ends with `footer`, and options that keep their
+// last value when given twice.
 void SetUpCommandLine(CLI::App& app, const std::string& footer);
 
 // Adds "--drive L=PATH", repeatable, each mapping added to `drives`.

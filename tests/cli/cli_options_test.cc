@@ -36,6 +36,12 @@ TEST(CliOptionsTest, DriveOptionExistsWhereLettersMustBeMapped) {
   }
 }
 
+// The value after an unknown option lands on the action; the option is the fault.
+TEST(CliOptionsTest, NamesTheUnknownOptionBeforeWhatFollowsIt) {
+  EXPECT_EQ(Parse({"--bogus", "e=/x", "quick"}).error,
+            "unexpected argument \"--bogus\" (see --help)");
+}
+
 TEST(CliOptionsTest, RetrieveAllSelectsEverything) {
   CliParse parse = Parse({"--retrieve", "all", "explore"});
   EXPECT_TRUE(parse.options.retrieve_all);
