@@ -21,7 +21,9 @@ struct CliOptions {
   std::optional<std::string> target;  // the window's default when absent
   std::optional<SizeChoice> size;
   bool retrieve_all = false;
-  std::vector<int> retrieve_lines;  // 0-based; empty with retrieve_all false: no retrieval
+  // 0-based; a line past the list's end selects nothing. Empty with
+  // retrieve_all false: no retrieval.
+  std::vector<int> retrieve_lines;
   bool json = false;
   bool progress = false;
   bool help = false;

@@ -1,19 +1,15 @@
 // The headless window's end state as one JSON object:
 // {"label1", "label2", "label3", "lines", "messages": [{"title", "text"}],
 //  "retrieveEnabled", "sizeOptionsVisible"}. Texts are exact; NUL and other
-// control characters are escaped, never cut.
+// control characters are escaped, never cut, and bytes that are not valid
+// UTF-8 become U+FFFD, so the output always parses.
 #pragma once
 
 #include <string>
-#include <string_view>
 
 #include "controls/memory_controls.h"
 
 namespace kvx {
-
-// `text` as a JSON string literal, quotes included. Bytes that are not valid
-// UTF-8 become U+FFFD so the output always parses.
-std::string JsonString(std::string_view text);
 
 std::string JsonReport(const MemoryControls& controls);
 

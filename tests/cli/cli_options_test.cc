@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "platform/system_platform.h"
 
 namespace kvx {
@@ -24,22 +26,20 @@ TEST(CliOptionsTest, ReadsEveryOptionInEitherSpelling) {
 
 // Only a system without drive letters takes --drive; on Windows a letter names a volume.
 TEST(CliOptionsTest, DriveOptionExistsWhereLettersMustBeMapped) {
-  CliParse parse = Parse({"--drive", "e=/tmp/card.img", "quick"});
+  CliParse parse = Parse({"--drive", "e=/tmp/card.img", "--drive=F=/dev/sdb", "quick"});
   if (kPlatformUsesDriveMap) {
     ASSERT_EQ(parse.error, "");
     EXPECT_EQ(parse.options.drives.PathOf("E"), "/tmp/card.img");
+    EXPECT_EQ(parse.options.drives.PathOf("F"), "/dev/sdb");
   } else {
-    EXPECT_EQ(parse.error, "unknown option --drive (see --help)");
+    EXPECT_EQ(parse.error, "unexpected argument \"--drive\" (see --help)");
   }
 }
 
-TEST(CliOptionsTest, DefaultsAreTheWindowsOwn) {
-  CliParse parse = Parse({"quick"});
-  ASSERT_EQ(parse.error, "");
-  EXPECT_EQ(parse.options.letter, "E");
-  EXPECT_FALSE(parse.options.target.has_value());
-  EXPECT_FALSE(parse.options.retrieves());
-  EXPECT_FALSE(parse.options.drives.PathOf("E").has_value());
+// The value after an unknown option lands on the action; the option is the fault.
+TEST(CliOptionsTest, NamesTheUnknownOptionBeforeWhatFollowsIt) {
+  EXPECT_EQ(Parse({"--bogus", "e=/x", "quick"}).error,
+            "unexpected argument \"--bogus\" (see --help)");
 }
 
 TEST(CliOptionsTest, RetrieveAllSelectsEverything) {
@@ -48,8 +48,18 @@ TEST(CliOptionsTest, RetrieveAllSelectsEverything) {
   EXPECT_TRUE(parse.options.retrieves());
 }
 
+// An index past the last line selects nothing, however large: one beyond
+// an int stands as INT_MAX, which no list reaches.
+TEST(CliOptionsTest, RetrieveTakesAnIndexOfAnySize) {
+  CliParse parse =
+      Parse({"--retrieve", "2,2147483647,2147483648,99999999999999999999999", "quick"});
+  ASSERT_EQ(parse.error, "");
+  EXPECT_EQ(parse.options.retrieve_lines, (std::vector<int>{2, INT_MAX, INT_MAX, INT_MAX}));
+}
+
 TEST(CliOptionsTest, HelpWinsOverEverythingElse) {
   EXPECT_TRUE(Parse({"--bogus", "--help"}).options.help);
+  EXPECT_TRUE(Parse({"--size", "both", "-h", "quick"}).options.help);
   EXPECT_NE(CliUsage().find("--retrieve all|I,J,..."), std::string::npos);
 }
 
@@ -57,25 +67,29 @@ class CliUsageErrorTest : public ::testing::TestWithParam<std::vector<std::strin
 
 TEST_P(CliUsageErrorTest, GivesOneLineReason) {
   CliParse parse = ParseCliOptions(GetParam());
+  EXPECT_FALSE(parse.options.help);
   EXPECT_FALSE(parse.error.empty());
   EXPECT_EQ(parse.error.find('\n'), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    CommandLines, CliUsageErrorTest,
-    ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"scan"},
-                      std::vector<std::string>{"quick", "comb"},
-                      std::vector<std::string>{"--drive", "EE=/x", "quick"},
-                      std::vector<std::string>{"--drive", "1=/x", "quick"},
-                      std::vector<std::string>{"--drive", "E=", "quick"},
-                      std::vector<std::string>{"--drive"},
-                      std::vector<std::string>{"--size", "both", "quick"},
-                      std::vector<std::string>{"--retrieve", "1,,2", "quick"},
-                      std::vector<std::string>{"--retrieve", "-1", "quick"},
-                      std::vector<std::string>{"--retrieve", "1x", "quick"},
-                      std::vector<std::string>{"--retrieve", "99999999999", "quick"},
-                      std::vector<std::string>{"--json=yes", "quick"},
-                      std::vector<std::string>{"-x", "quick"}));
+INSTANTIATE_TEST_SUITE_P(CommandLines, CliUsageErrorTest,
+                         ::testing::Values(std::vector<std::string>{},
+                                           std::vector<std::string>{"scan"},
+                                           std::vector<std::string>{"quick", "comb"},
+                                           std::vector<std::string>{"--drive", "EE=/x", "quick"},
+                                           std::vector<std::string>{"--drive", "1=/x", "quick"},
+                                           std::vector<std::string>{"--drive", "E=", "quick"},
+                                           std::vector<std::string>{"--drive"},
+                                           std::vector<std::string>{"--size", "both", "quick"},
+                                           std::vector<std::string>{"--retrieve", "1,,2", "quick"},
+                                           std::vector<std::string>{"--retrieve", "1,", "quick"},
+                                           std::vector<std::string>{"--retrieve", ",1", "quick"},
+                                           std::vector<std::string>{"--retrieve", "", "quick"},
+                                           std::vector<std::string>{"--retrieve", "-1", "quick"},
+                                           std::vector<std::string>{"--retrieve", "+1", "quick"},
+                                           std::vector<std::string>{"--retrieve", "1x", "quick"},
+                                           std::vector<std::string>{"--json=yes", "quick"},
+                                           std::vector<std::string>{"-x", "quick"}));
 
 }  // namespace
 }  // namespace kvx

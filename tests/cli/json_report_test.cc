@@ -1,43 +1,67 @@
+// The report parses as JSON whatever bytes the texts hold (the parser
+// rejects any string that is not valid UTF-8), and every text comes back as
+// it was, with U+FFFD where its bytes are not valid UTF-8.
 #include "cli/json_report.h"
 
 #include <gtest/gtest.h>
 
+#include <nlohmann/json.hpp>
+
 namespace kvx {
 namespace {
 
-struct EscapeCase {
+struct TextCase {
+  const char* name;
   std::string text;
-  std::string json;
+  std::string parsed;
 };
 
-class JsonStringTest : public ::testing::TestWithParam<EscapeCase> {};
+// Test names stay readable and the same from run to run.
+void PrintTo(const TextCase& text_case, std::ostream* out) { *out << text_case.name; }
 
-TEST_P(JsonStringTest, EscapesWithoutCuttingAnything) {
-  EXPECT_EQ(JsonString(GetParam().text), GetParam().json);
+class JsonReportTextTest : public ::testing::TestWithParam<TextCase> {};
+
+TEST_P(JsonReportTextTest, ParsesBackToTheTextWithInvalidBytesReplaced) {
+  const std::string& text = GetParam().text;
+  MemoryControls controls;
+  controls.label2 = text;
+  controls.lines = {"first", text};
+  controls.messages = {{text, text}};
+  nlohmann::json report = nlohmann::json::parse(JsonReport(controls));
+  EXPECT_EQ(report["label2"], GetParam().parsed);
+  EXPECT_EQ(report["lines"][1], GetParam().parsed);
+  EXPECT_EQ(report["messages"][0]["title"], GetParam().parsed);
+  EXPECT_EQ(report["messages"][0]["text"], GetParam().parsed);
 }
+
+// `count` times U+FFFD.
+std::string Replaced(int count) {
+  std::string replaced;
+  for (int i = 0; i < count; ++i) replaced += "\xEF\xBF\xBD";
+  return replaced;
+}
+
+const std::string kControls = "a\r\nb\t\"q\"\\/\x01\x08\x0c\x1f\x7f";
+const std::string kMultiByte = "\xC3\x84\xE2\x82\xAC\xF0\x9F\x98\x80";
 
 INSTANTIATE_TEST_SUITE_P(
-    Texts, JsonStringTest,
-    ::testing::Values(EscapeCase{"plain", "\"plain\""},
-                      EscapeCase{std::string("D\0AB", 4), "\"D\\u0000AB\""},
-                      EscapeCase{"a\r\nb\t\"q\"\\", "\"a\\r\\nb\\t\\\"q\\\"\\\\\""},
-                      EscapeCase{"\x01\x1f\x7f", "\"\\u0001\\u001f\x7f\""},
-                      EscapeCase{"\xC3\x84\xE2\x82\xAC", "\"\xC3\x84\xE2\x82\xAC\""},
-                      EscapeCase{"bad \xC4 byte \xE2\x82", "\"bad \\ufffd byte \\ufffd\\ufffd\""}));
-
-TEST(JsonReportTest, HoldsEveryFieldInItsOrder) {
-  MemoryControls controls;
-  controls.label1 = "1 KVX File Entries (2G) found";
-  controls.label2 = "a\r\nb";
-  controls.lines = {"DATA0001.KVX         Size: 5 @141312"};
-  controls.messages = {{"text", "title"}};
-  controls.retrieve_enabled = true;
-  EXPECT_EQ(JsonReport(controls),
-            "{\"label1\": \"1 KVX File Entries (2G) found\", \"label2\": \"a\\r\\nb\", "
-            "\"label3\": \"\", \"lines\": [\"DATA0001.KVX         Size: 5 @141312\"], "
-            "\"messages\": [{\"title\": \"title\", \"text\": \"text\"}], "
-            "\"retrieveEnabled\": true, \"sizeOptionsVisible\": false}");
-}
+    Texts, JsonReportTextTest,
+    ::testing::Values(TextCase{"Plain", "plain", "plain"},
+                      TextCase{"Nul", std::string("D\0AB", 4), std::string("D\0AB", 4)},
+                      TextCase{"Controls", kControls, kControls},
+                      TextCase{"MultiByte", kMultiByte, kMultiByte},
+                      // Overlong forms: C0 and C1 can only start one, E0 and F0 start them too.
+                      TextCase{"OverlongFromC0AndC1", "\xC0\xAF.\xC1\x81",
+                               Replaced(2) + "." + Replaced(2)},
+                      TextCase{"OverlongFromE0", "\xE0\x80\xAF", Replaced(3)},
+                      TextCase{"OverlongFromF0", "\xF0\x80\x80\xAF", Replaced(4)},
+                      // A surrogate, a code point past U+10FFFF, bytes that start nothing.
+                      TextCase{"Surrogate", "\xED\xA0\x80", Replaced(3)},
+                      TextCase{"PastTheLastCodePoint", "\xF4\x90\x80\x80", Replaced(4)},
+                      TextCase{"NoLeadByte", "\xF5\xFF\x80", Replaced(3)},
+                      // A sequence cut short, inside the text and at its end.
+                      TextCase{"CutShort", "bad \xC4 byte \xE2\x82",
+                               "bad " + Replaced(1) + " byte " + Replaced(1)}));
 
 }  // namespace
 }  // namespace kvx

@@ -228,8 +228,8 @@ class WindowTest : public QObject {
     };
     row("joined, lower-case, again", {"--drive=e=/a.img", "--drive", "E=/b.img"}, "", "/b.img");
     row("help", {"--drive", "E=/a", "--help"}, "help", "/a");
-    row("a value missing", {"--drive"}, "--drive needs", "");
-    row("something else", {"-platform", "x"}, "unknown argument", "");
+    row("a value missing", {"--drive"}, "--drive: 1", "");
+    row("something else", {"-platform", "x"}, "unexpected argument", "");
   }
 
   void commandLine() {
