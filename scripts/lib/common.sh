@@ -26,7 +26,7 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev qt6-base-dev libgl-dev
-                dosfstools mtools)
+                dosfstools mtools libblkid-dev fdisk)
 
 # Configures and builds a preset (default: "default").
 build_preset() {

@@ -1,6 +1,7 @@
 // The real operating system behind Platform. One implementation per system,
-// chosen at build time: POSIX reads the card through the drive map, Windows
-// opens "\\.\L:" and ignores the map (a letter names a real volume there).
+// chosen at build time: POSIX reads the card through the drive map, or without
+// one through the removable volumes' letters; Windows opens what the map gives
+// a letter (a card image, say) and otherwise "\\.\L:", the letter's volume.
 #pragma once
 
 #include <memory>
@@ -25,5 +26,8 @@ std::string DefaultTargetDirectory();
 // separators and control characters that no system takes: ":*?\"<>|" on
 // Windows, where they mean a drive, a wildcard or a stream; none elsewhere.
 extern const std::string_view kNameCharactersRefusedHere;
+
+// The characters that end a directory in a path here, the usual one first.
+extern const std::string_view kPathSeparatorsHere;
 
 }  // namespace kvx

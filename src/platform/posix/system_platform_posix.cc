@@ -1,5 +1,6 @@
-// POSIX: drive letters come from the drive map; the card is read with pread on
-// a descriptor opened O_RDONLY, targets are created with O_CREAT|O_EXCL.
+// POSIX: drive letters come from the drive map, or without one from the
+// removable volumes present when a letter is asked for; the card is read with
+// pread on a descriptor opened O_RDONLY, targets are created with O_CREAT|O_EXCL.
 // A block device's size comes from Linux's BLKGETSIZE64.
 #include <fcntl.h>
 #include <linux/fs.h>
@@ -12,6 +13,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/linux/removable_volumes.h"
+#include "platform/partition_volume.h"
 #include "platform/system_platform.h"
 #include "platform/target_path.h"
 
@@ -19,6 +22,7 @@ namespace kvx {
 
 const bool kPlatformUsesDriveMap = true;
 const std::string_view kNameCharactersRefusedHere = "";
+const std::string_view kPathSeparatorsHere = "/";
 
 namespace {
 
@@ -113,17 +117,29 @@ class PosixPlatform final : public Platform {
   }
 
   std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
-    auto path = drive_map_.PathOf(letter);
-    if (!path) return nullptr;
-    int fd = OpenCardReadOnly(*path);
+    std::optional<VolumeLocation> location = LocationOf(letter);
+    return location ? OpenVolumeAt(*location) : nullptr;
+  }
+
+  std::optional<VolumeLocation> LocationOf(const std::string& letter) override {
+    return (drive_map_.empty() ? RemovableDriveMap() : drive_map_).LocationOf(letter);
+  }
+
+  std::unique_ptr<Volume> OpenVolumeAt(const VolumeLocation& location) override {
+    int fd = OpenCardReadOnly(location.path);
     if (fd < 0) return nullptr;
-    return std::make_unique<PosixVolume>(fd);
+    return SelectPartition(std::make_unique<PosixVolume>(fd), location.partition);
   }
 
   bool FileExists(const std::string& path) override {
     struct stat st {};
     return IsWholePath(path) && ::stat(WithoutTrailingBlanks(path).c_str(), &st) == 0 &&
            S_ISREG(st.st_mode);
+  }
+
+  bool DirectoryExists(const std::string& path) override {
+    struct stat st {};
+    return IsWholePath(path) && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
 
   std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override {
