@@ -26,6 +26,27 @@ const FoundFile* RecordOf(const WindowState& state, int line) {
   return &state.found_files[static_cast<std::size_t>(line)];
 }
 
+// Text2 as the start of every target path: a directory typed without its
+// final separator gets one, so the files go into it and not beside it.
+std::string TargetPrefix(const std::string& text2, Platform& platform) {
+  if (text2.empty() || kPathSeparatorsHere.find(text2.back()) != std::string_view::npos ||
+      !platform.DirectoryExists(text2)) {
+    return text2;
+  }
+  return text2 + kPathSeparatorsHere.front();
+}
+
+// Opens the card the list came from: the offsets and names in the list are
+// that card's, whatever Text1 holds by now. Before any search, Text1's card.
+bool OpenListedCard(WindowState& state, Controls& controls, Platform& platform) {
+  if (!state.ListedCard) {
+    return OpenCard(state.card, platform, DriveLetterFromText(controls.Text1()));
+  }
+  state.card.VolumeHandle.reset();
+  state.card.VolumeHandle = platform.OpenVolumeAt(*state.ListedCard);
+  return state.card.VolumeHandle != nullptr;
+}
+
 std::int64_t ChosenSize(const WindowState& state, const FoundFile& file) {
   return state.SizeMode == 1 ? file.SizeByFat : file.SizeByHeader;
 }
@@ -51,8 +72,9 @@ void CopySelectedLines(WindowState& state, Controls& controls, Platform& platfor
     const FoundFile* file = RecordOf(state, line);
     if (file == nullptr || !controls.IsSelected(line)) continue;
 
-    // Text2 is read for every file: it is the prefix exactly as typed.
-    std::string path = controls.Text2() + TargetName(file->FileName, kNameCharactersRefusedHere);
+    // Text2 is read for every file.
+    std::string path = TargetPrefix(controls.Text2(), platform) +
+                       TargetName(file->FileName, kNameCharactersRefusedHere);
     if (platform.FileExists(path)) {
       controls.ShowMessage(path + " exists, please select a different directory", "Recovery file");
       return;
@@ -79,7 +101,7 @@ void CopySelectedLines(WindowState& state, Controls& controls, Platform& platfor
 }  // namespace
 
 void Retrieve(WindowState& state, Controls& controls, Platform& platform) {
-  if (!OpenCard(state.card, platform, DriveLetterFromText(controls.Text1()))) {
+  if (!OpenListedCard(state, controls, platform)) {
     controls.ShowMessage("Can't read from SD, please resite the SD and try again",
                          kApplicationTitle);
     return;

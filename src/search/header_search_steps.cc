@@ -16,6 +16,7 @@ bool OpenHeaderSearch(WindowState& state, Controls& controls, Platform& platform
     return false;
   }
   controls.ClearList();
+  state.ListedCard = platform.LocationOf(DriveLetterFromText(controls.Text1()));
   return true;
 }
 

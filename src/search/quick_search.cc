@@ -46,6 +46,7 @@ void QuickSearch(WindowState& state, Controls& controls, Platform& platform) {
   state.SizesDiffer = false;
   if (!CardPrologue(card, controls, platform, [&] { controls.SetRetrieveEnabled(false); })) return;
   controls.ClearList();
+  state.ListedCard = platform.LocationOf(DriveLetterFromText(controls.Text1()));
 
   RegionProbe entries = FindEntryRegion(card, controls);
   if (entries == RegionProbe::NotFound) return;

@@ -41,8 +41,8 @@ struct RunCase {
   std::function<void(ActionHarness&)> setup;
   std::vector<std::pair<int, std::int64_t>> copied;  // line, bytes, in the order created
   std::vector<ShownMessage> messages = {};
-  int busy_changes = 2;    // 0: the pointer is left alone
-  const char* from = "E";  // the card the bytes come from
+  int busy_changes = 2;                // 0: the pointer is left alone
+  const char* prefix = "out/DATA000";  // each created path up to its line's digit
 };
 
 void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
@@ -70,8 +70,8 @@ TEST_P(RetrieveTest, CopiesTheSelectedLinesFromTheLastToTheFirst) {
   Retrieve(*h.state, h.controls, h.platform);
   std::vector<std::string> created;
   for (auto [line, bytes] : c.copied) {
-    created.push_back("out/DATA000" + std::to_string(line) + ".KVX");
-    auto from = h.platform.CardOf(c.from).bytes.begin() + FileAt(line);
+    created.push_back(c.prefix + std::to_string(line) + ".KVX");
+    auto from = h.platform.CardOf("E").bytes.begin() + FileAt(line);
     Bytes expected(from, from + std::min(bytes, kCardLength - FileAt(line)));
     EXPECT_EQ(h.platform.files[created.back()], expected) << line;
   }
@@ -97,9 +97,19 @@ INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
     RunCase{"AllCopied", [](ActionHarness&) {}, {{6, kH}, {4, kH}, {1, kH}}},
     RunCase{"SizeMode1", [](ActionHarness& h) { h.state->SizeMode = 1; },
             {{6, kFat}, {4, kFat}, {1, kFat}}},
-    // Text1 names another card after the search: its bytes, at the offsets found.
+    // Text1 names another card after the search: the searched card is read.
     RunCase{"LetterChanged", [](ActionHarness& h) { h.controls.text1 = "F"; },
-            {{6, kH}, {4, kH}, {1, kH}}, {}, 2, "F"},
+            {{6, kH}, {4, kH}, {1, kH}}},
+    // A directory typed without its separator is the directory; any other text
+    // is the start of each name, as typed.
+    RunCase{"ADirectoryWithoutItsSeparator", [](ActionHarness& h) {
+              h.controls.text2 = "out";
+              h.platform.directories = {"out", "outDATA"};
+            }, {{6, kH}, {4, kH}, {1, kH}}},
+    RunCase{"ATextThatNamesNoDirectory", [](ActionHarness& h) {
+              h.controls.text2 = "outDATA";
+              h.platform.directories = {"out"};
+            }, {{6, kH}, {4, kH}, {1, kH}}, {}, 2, "outDATADATA000"},
     RunCase{"AReadFaultEndsOnlyItsFile", [](ActionHarness& h) {
               h.platform.CardOf("E").fault = {FileAt(6) + 1300, FileAt(6) + 1400};
             }, {{6, 1300}, {4, kH}, {1, kH}}},
@@ -109,8 +119,8 @@ INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
               h.state->found_files[4].SizeByHeader = 5000;
               h.platform.write_limit = 3000;
             }, {{6, kH}, {4, 3000}}, {{"Can't write target file...", kTitle}}},
-    // The card cannot be opened; the one the search left open is closed.
-    RunCase{"CantOpen", [](ActionHarness& h) { h.controls.text1 = "x"; }, {},
+    // The searched card cannot be opened; the one the search left open is closed.
+    RunCase{"CantOpen", [](ActionHarness& h) { h.state->ListedCard->path = "G"; }, {},
             {{"Can't read from SD, please resite the SD and try again", kTitle}}, 0},
     RunCase{"NoCurrentLine", [](ActionHarness& h) { h.controls.current_index = -1; }, {}},
     RunCase{"Size0", Only6(0), {{6, 0}}},
