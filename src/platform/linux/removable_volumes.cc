@@ -111,21 +111,9 @@ struct ProbeDeleter {
 };
 using Probe = std::unique_ptr<blkid_struct_probe, ProbeDeleter>;
 
-bool HoldsFatFileSystem(const std::string& node) {
-  Probe probe(blkid_new_probe_from_filename(node.c_str()));
-  if (!probe) return false;
-  char vfat[] = "vfat";
-  char* only_fat[] = {vfat, nullptr};
-  blkid_probe_enable_superblocks(probe.get(), 1);
-  blkid_probe_filter_superblocks_type(probe.get(), BLKID_FLTR_ONLYIN, only_fat);
-  const char* type = nullptr;
-  return blkid_do_safeprobe(probe.get()) == 0 &&
-         blkid_probe_lookup_value(probe.get(), "TYPE", &type, nullptr) == 0;
-}
-
 // The volumes one disk gives: its FAT partitions, or the whole disk when it
-// carries no partition table (or cannot be read here, where the disk's own
-// partition choice at opening applies).
+// carries no partition table (or cannot be read here; opening it then picks
+// its first FAT partition, if it has one).
 std::vector<RemovableVolume> VolumesOf(const Disk& disk, const DeviceRoots& roots) {
   const fs::path disk_dir = roots.sys / "block" / disk.name;
   const std::string node = (roots.dev / disk.name).string();
@@ -135,9 +123,12 @@ std::vector<RemovableVolume> VolumesOf(const Disk& disk, const DeviceRoots& root
   if (!probe) return {whole};
   blkid_probe_enable_partitions(probe.get(), 1);
   blkid_partlist list = blkid_probe_get_partitions(probe.get());
-  if (list == nullptr) return {whole};
-  blkid_parttable table = blkid_partlist_get_table(list);
-  bool is_mbr = table != nullptr && std::string(blkid_parttable_get_type(table)) == "dos";
+  blkid_parttable table = list ? blkid_partlist_get_table(list) : nullptr;
+  // A table without partitions is what a boot sector that is not quite FAT
+  // (a damaged card's, say) reads as: the disk is the volume.
+  if (table == nullptr || blkid_partlist_numof_partitions(list) <= 0) return {whole};
+  // SD cards carry MBR tables; their FAT partitions are known by system id.
+  bool is_mbr = std::string(blkid_parttable_get_type(table)) == "dos";
 
   std::vector<RemovableVolume> volumes;
   for (int i = 0; i < blkid_partlist_numof_partitions(list); ++i) {
@@ -146,9 +137,8 @@ std::vector<RemovableVolume> VolumesOf(const Disk& disk, const DeviceRoots& root
     std::optional<std::string> name = PartitionNodeName(disk_dir, number);
     VolumeLocation location =
         name ? VolumeLocation{(roots.dev / *name).string(), 0} : VolumeLocation{node, number};
-    bool is_fat =
-        is_mbr ? IsFatPartitionType(static_cast<std::uint8_t>(blkid_partition_get_type(partition)))
-               : name && HoldsFatFileSystem(location.path);
+    bool is_fat = is_mbr && IsFatPartitionType(
+                                static_cast<std::uint8_t>(blkid_partition_get_type(partition)));
     // Without a node of its own, only a primary partition can be named.
     if (!is_fat || (!name && (number < 1 || number > 4))) continue;
     volumes.push_back(
