@@ -4,6 +4,9 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -128,6 +131,45 @@ INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
     RunCase{"SizePastTheCardsEnd", Only6(1879048191), {{6, kCardLength - FileAt(6)}}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
+
+// Letters that lead to whatever card sits behind them at the moment, as the
+// removable volumes' letters do: cards are held under their paths.
+class MovingLettersPlatform : public MemoryPlatform {
+ public:
+  std::map<std::string, std::string> letters;  // letter -> card path
+  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
+    std::optional<VolumeLocation> location = LocationOf(letter);
+    return location ? OpenVolumeAt(*location) : nullptr;
+  }
+  std::optional<VolumeLocation> LocationOf(const std::string& letter) override {
+    if (!letters.count(letter)) return std::nullopt;
+    return VolumeLocation{letters[letter], 0};
+  }
+  std::unique_ptr<Volume> OpenVolumeAt(const VolumeLocation& location) override {
+    return MemoryPlatform::OpenVolume(location.path);
+  }
+};
+
+TEST(RetrieveCardTest, ReadsTheSearchedCardAfterTheLettersHaveMoved) {
+  CardImage image(CardImage::Layout::G2, kCardLength);
+  image.SetSectorsPerCluster(4);
+  image.PlaceFile(FileAt(0), kH - 1536, 7);
+  image.AddEntry("DATA0000.KVX", 3, kFat);
+  MovingLettersPlatform platform;
+  platform.Insert("/dev/sdb1", image.bytes());
+  platform.Insert("/dev/sdc1", PatternBytes(kCardLength));
+  platform.letters = {{"E", "/dev/sdb1"}};
+  MemoryControls controls;
+  WindowState state;
+  QuickSearch(state, controls, platform);
+  ASSERT_EQ(controls.lines.size(), 1u);
+  // Another card comes in first in device order and takes the letter.
+  platform.letters = {{"E", "/dev/sdc1"}, {"F", "/dev/sdb1"}};
+  controls.Select(0);
+  controls.text2 = "out/";
+  Retrieve(state, controls, platform);
+  EXPECT_EQ(platform.files["out/DATA0000.KVX"], image.Slice(FileAt(0), kH));
+}
 
 // --- The chunked copy
 
