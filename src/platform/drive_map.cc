@@ -52,4 +52,12 @@ std::optional<std::string> DriveMap::PathOf(const std::string& letter) const {
   return location->path;
 }
 
+std::vector<std::string> DriveMap::Descriptions() const {
+  std::vector<std::string> lines;
+  for (const auto& [letter, location] : locations_) {
+    lines.push_back(std::string(1, letter) + ": " + LocationText(location));
+  }
+  return lines;
+}
+
 }  // namespace kvx

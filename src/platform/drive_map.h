@@ -6,6 +6,7 @@
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/volume_location.h"
 
@@ -29,7 +30,8 @@ class DriveMap {
   std::optional<std::string> PathOf(const std::string& letter) const;
 
   bool empty() const { return locations_.empty(); }
-  const std::map<char, VolumeLocation>& locations() const { return locations_; }
+  // One "L: PATH" or "L: PATH@N" line per mapping, in letter order.
+  std::vector<std::string> Descriptions() const;
 
  private:
   std::map<char, VolumeLocation> locations_;

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "platform/drive_map.h"
 #include "platform/platform.h"
@@ -16,7 +17,14 @@ namespace kvx {
 // True where drive letters must be mapped with --drive (no native letters).
 extern const bool kPlatformUsesDriveMap;
 
+// An empty map on Linux: the letters name the removable volumes present when
+// a letter is asked for (see platform/linux/removable_volumes.h).
 std::unique_ptr<Platform> NewSystemPlatform(DriveMap drive_map);
+
+// What the letters lead to, one line each, for a listing or a status bar:
+// "E: /dev/sdb1, 1.9 GB, Generic SD reader" for a removable volume, as the
+// platform given `drive_map` finds them; "E: card.img@2" for a mapping.
+std::vector<std::string> DriveDescriptions(const DriveMap& drive_map);
 
 // The target directory a new window offers, with its final separator: "C:\"
 // on Windows; the current directory elsewhere, where "C:\" names nothing.

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace kvx::testing {
 namespace {
@@ -51,6 +52,15 @@ TEST(DriveMapTest, ALaterMappingOfTheLetterReplacesTheEarlier) {
   ASSERT_FALSE(map.Add("E=first.img@2").has_value());
   ASSERT_FALSE(map.Add("e=second.img").has_value());
   EXPECT_EQ(map.LocationOf("E"), (VolumeLocation{"second.img", 0}));
+}
+
+TEST(DriveMapTest, DescribesEachMappingInLetterOrder) {
+  DriveMap map;
+  for (const char* option : {"g=/dev/sdc", "E=whole.img@2", "F=card.img"}) {
+    ASSERT_FALSE(map.Add(option).has_value());
+  }
+  EXPECT_EQ(map.Descriptions(),
+            (std::vector<std::string>{"E: whole.img@2", "F: card.img", "G: /dev/sdc"}));
 }
 
 }  // namespace

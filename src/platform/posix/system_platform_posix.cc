@@ -167,4 +167,13 @@ std::unique_ptr<Platform> NewSystemPlatform(DriveMap drive_map) {
   return std::make_unique<PosixPlatform>(std::move(drive_map));
 }
 
+std::vector<std::string> DriveDescriptions(const DriveMap& drive_map) {
+  if (!drive_map.empty()) return drive_map.Descriptions();
+  std::vector<std::string> lines;
+  for (const RemovableVolume& volume : ListRemovableVolumes()) {
+    lines.push_back(DescribeVolume(volume));
+  }
+  return lines;
+}
+
 }  // namespace kvx

@@ -178,4 +178,9 @@ std::unique_ptr<Platform> NewSystemPlatform(DriveMap drive_map) {
   return std::make_unique<WindowsPlatform>(std::move(drive_map));
 }
 
+// The letters of real volumes are the ones Explorer shows; only mappings are listed.
+std::vector<std::string> DriveDescriptions(const DriveMap& drive_map) {
+  return drive_map.Descriptions();
+}
+
 }  // namespace kvx
