@@ -1,5 +1,6 @@
 // Cards with a partition table in sector 0: which volume a location names, and
-// that a partition reads as the bare card would, never past its end.
+// that a partition's reads never pass its end. (Every action on a partitioned
+// card made by the real tools: tests/e2e/partitioned_cards.sh.)
 #include "platform/partition_volume.h"
 
 #include <gtest/gtest.h>
@@ -10,10 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "retrieve/retrieve.h"
-#include "search/comb_through.h"
-#include "search/explore.h"
-#include "search/quick_search.h"
 #include "tests/support/action_harness.h"
 
 namespace kvx::testing {
@@ -169,68 +166,6 @@ INSTANTIATE_TEST_SUITE_P(Reads, PartitionBoundTest,
                                            BoundCase{16 * kSector - 100, 1000, 100},
                                            BoundCase{16 * kSector, 512, 0},
                                            BoundCase{40 * kSector, 512, 0}, BoundCase{-1, 512, 0}));
-
-// A platform that opens its cards as the system platforms do: a partition
-// table at sector 0 gives its first FAT partition.
-class PartitionedPlatform : public MemoryPlatform {
- public:
-  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
-    return SelectPartition(MemoryPlatform::OpenVolume(letter), 0);
-  }
-};
-
-// A 1G card with two listed recordings and an unlisted third, end to end, alone (E) and as
-// the FAT partition of a disk (F) whose next partition starts with a header.
-TEST(PartitionedCardTest, EveryActionGivesWhatTheBareCardGives) {
-  CardImage card(CardImage::Layout::G1, 1600 * kSector);
-  card.PlaceHeader(card.DataRegionOffset(), 0);  // the region marker
-  for (int n = 0; n < 3; ++n) {
-    std::int64_t cluster = 3 + n;
-    card.PlaceFile(card.ClusterOffset(cluster), 20000 + 1000 * n, static_cast<std::uint8_t>(n));
-    if (n < 2) card.AddEntry("DATA000" + std::to_string(n) + ".KVX", cluster, 21536 + 1000 * n);
-  }
-  const std::int64_t start = 2048, count = 1600;
-  CardImage beyond(CardImage::Layout::G1, 64 * kSector);
-  beyond.PlaceFile(0, 4000, 9);
-  Bytes disk =
-      Mbr({{0x00, 0x83, 1, 100}, {0x80, 0x06, start, count}, {0, 0x83, start + count, 64}});
-  disk.resize(static_cast<std::size_t>((start + count + 64) * kSector));
-  std::copy(card.bytes().begin(), card.bytes().end(), disk.begin() + start * kSector);
-  std::copy(beyond.bytes().begin(), beyond.bytes().end(), disk.begin() + (start + count) * kSector);
-
-  PartitionedPlatform platform;
-  platform.Insert("E", card.bytes());
-  Card& partitioned = platform.Insert("F", disk);
-  using Action = void (*)(WindowState&, Controls&, Platform&);
-  for (Action action : {Action{QuickSearch}, Action{Explore}, Action{CombThrough}}) {
-    MemoryControls bare, inside;
-    WindowState bare_state, inside_state;
-    inside.text1 = "F";
-    bare.text2 = "bare/";
-    inside.text2 = "inside/";
-    action(bare_state, bare, platform);
-    action(inside_state, inside, platform);
-    EXPECT_EQ(inside.lines, bare.lines);
-    EXPECT_EQ(bare.lines.size(), action == QuickSearch ? 2u : 3u);
-    EXPECT_EQ(inside.label1 + inside.label2 + inside.label3,
-              bare.label1 + bare.label2 + bare.label3);
-    for (std::size_t line = 0; line < bare.lines.size(); ++line) {
-      bare.Select(static_cast<int>(line));
-      inside.Select(static_cast<int>(line));
-    }
-    Retrieve(bare_state, bare, platform);
-    Retrieve(inside_state, inside, platform);
-    for (auto& [path, bytes] : platform.files) {
-      if (path.starts_with("bare/")) {
-        EXPECT_EQ(platform.files["inside/" + path.substr(5)], bytes) << path;
-      }
-    }
-    platform.files.clear();
-  }
-  for (auto [offset, size] : partitioned.reads) {
-    EXPECT_LE(offset + static_cast<std::int64_t>(size), (start + count) * kSector) << offset;
-  }
-}
 
 }  // namespace
 }  // namespace kvx::testing
