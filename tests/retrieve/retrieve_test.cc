@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/system_platform.h"
 #include "retrieve/card_copy.h"
 #include "retrieve/target_name.h"
 #include "search/quick_search.h"
@@ -45,7 +46,7 @@ struct RunCase {
   std::vector<std::pair<int, std::int64_t>> copied;  // line, bytes, in the order created
   std::vector<ShownMessage> messages = {};
   int busy_changes = 2;                // 0: the pointer is left alone
-  const char* prefix = "out/DATA000";  // each created path up to its line's digit
+  std::string prefix = "out/DATA000";  // each created path up to its line's digit
 };
 
 void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
@@ -108,7 +109,8 @@ INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
     RunCase{"ADirectoryWithoutItsSeparator", [](ActionHarness& h) {
               h.controls.text2 = "out";
               h.platform.directories = {"out", "outDATA"};
-            }, {{6, kH}, {4, kH}, {1, kH}}},
+            }, {{6, kH}, {4, kH}, {1, kH}}, {}, 2,
+            std::string("out") + kPathSeparatorsHere.front() + "DATA000"},
     RunCase{"ATextThatNamesNoDirectory", [](ActionHarness& h) {
               h.controls.text2 = "outDATA";
               h.platform.directories = {"out"};
