@@ -14,7 +14,8 @@
 
 namespace kvx {
 
-// True where drive letters must be mapped with --drive (no native letters).
+// True where the system has no drive letters of its own: letters lead where
+// --drive maps them or, without it, to the removable volumes.
 extern const bool kPlatformUsesDriveMap;
 
 // An empty map on Linux: the letters name the removable volumes present when
