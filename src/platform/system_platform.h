@@ -14,10 +14,6 @@
 
 namespace kvx {
 
-// True where the system has no drive letters of its own: letters lead where
-// --drive maps them or, without it, to the removable volumes.
-extern const bool kPlatformUsesDriveMap;
-
 // An empty map on Linux: the letters name the removable volumes present when
 // a letter is asked for (see platform/linux/removable_volumes.h).
 std::unique_ptr<Platform> NewSystemPlatform(DriveMap drive_map);

@@ -19,7 +19,6 @@
 
 namespace kvx {
 
-const bool kPlatformUsesDriveMap = true;
 const std::string_view kNameCharactersRefusedHere = "";
 const std::string_view kPathSeparatorsHere = "/";
 

@@ -13,7 +13,6 @@
 
 namespace kvx {
 
-const bool kPlatformUsesDriveMap = false;
 const std::string_view kNameCharactersRefusedHere = ":*?\"<>|";
 const std::string_view kPathSeparatorsHere = "\\/";
 
