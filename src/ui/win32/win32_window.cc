@@ -7,6 +7,7 @@
 
 #include "search/captions.h"
 #include "ui/form/form_controls.h"
+#include "ui/win32/control_ids.h"
 #include "ui/win32/wide_text.h"
 
 namespace kvx {
@@ -14,7 +15,6 @@ namespace kvx {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"KvxRescueForm1";
-constexpr int kFirstControlId = 100;
 // The point size the control table was drawn for.
 constexpr int kFontPoints = 8;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -39,10 +39,6 @@ NativeControl NativeControlFor(ControlKind kind) {
     case ControlKind::kOptionButton: return {L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0};
   }
   return {};
-}
-
-int IdOf(const FormControl& control) {
-  return kFirstControlId + static_cast<int>(&control - Form1Controls().data());
 }
 
 // The window's resolution where the system tells it per window (Windows 10
@@ -139,7 +135,7 @@ void Win32Window::CreateControls() {
     previous_kind = control->kind;
     HWND handle = CreateWindowExW(
         native.extended_style, native.window_class, WideText(control->caption).c_str(), style, 0,
-        0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(*control))),
+        0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(*control))),
         GetModuleHandleW(nullptr), nullptr);
     if (control->selected) SendMessageW(handle, BM_SETCHECK, BST_CHECKED, 0);
     controls_.emplace(control->name, handle);
@@ -255,7 +251,7 @@ void Win32Window::OnCommand(int id, int notification) {
       {"Option2", &Form1::Option2_Click},
   };
   for (const auto& [name, handler] : kHandlers) {
-    if (IdOf(Form1Control(name)) == id) (form_.get()->*handler)();
+    if (ControlId(Form1Control(name)) == id) (form_.get()->*handler)();
   }
 }
 
