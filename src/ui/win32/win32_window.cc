@@ -5,8 +5,10 @@
 #include <algorithm>
 #include <vector>
 
+#include "card/boot_sector.h"
 #include "search/captions.h"
 #include "ui/form/form_controls.h"
+#include "ui/win32/caption_fit.h"
 #include "ui/win32/control_ids.h"
 #include "ui/win32/wide_text.h"
 
@@ -94,6 +96,26 @@ void SetWindowTextUtf8(HWND control, const std::string& text) {
   SetWindowTextW(control, WideText(text).c_str());
 }
 
+// Every caption of the table at `dpi`, and for Label2 the longest report a
+// card gives, with the room each has.
+std::vector<CaptionRoom> CaptionRooms(int dpi) {
+  std::vector<CaptionRoom> rooms;
+  for (const FormControl& control : Form1Controls()) {
+    std::string text = control.caption;
+    if (std::string_view(control.name) == "Label2") {
+      BootSectorFields fields{"ZENTOXC0", 128, 2, 512};
+      text = CardReport(fields, CardGenerationOf(fields));
+    }
+    if (control.kind == ControlKind::kTextBox || control.kind == ControlKind::kListBox ||
+        text.empty()) {
+      continue;
+    }
+    rooms.push_back({control.kind, TwipsToPixels(control.twips.width, dpi),
+                     TwipsToPixels(control.twips.height, dpi), WideText(text)});
+  }
+  return rooms;
+}
+
 }  // namespace
 
 Win32Window::Win32Window(Dialogs& dialogs, Platform& platform, bool quit_when_closed)
@@ -165,7 +187,7 @@ void Win32Window::Layout() {
   LOGFONTW face = metrics.lfMessageFont;
   face.lfHeight = -MulDiv(kFontPoints, dpi_, 72);
   face.lfWidth = 0;
-  HFONT font = CreateFontIndirectW(&face);
+  HFONT font = FontFittingCaptions(CaptionRooms(dpi_), face, dpi_);
   for (const FormControl& control : Form1Controls()) {
     TwipsRect place = PlaceInWindow(control);
     HWND handle = Control(control.name);
