@@ -133,7 +133,8 @@ windows_stage_display() {
   XVFB_PID=$!
   for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
   [ -s "$number" ] || windows_stage_fail "Xvfb did not start; see $WORK/xvfb.log" || return 1
-  export DISPLAY=":$(cat "$number")"
+  DISPLAY=":$(cat "$number")"
+  export DISPLAY
 }
 
 # Runs win32_window_driver.exe, which starts kvx-rescue.exe and drives it by
@@ -221,9 +222,11 @@ windows_stage_compare() {
       windows_stage_normalise "$out/windows.raw" "$windows_target" >"$out/windows.json"
       # shellcheck disable=SC2086
       windows_stage_window --letter "$letter" --target "$window_target" $action \
-        >"$out/window.raw" 2>"$out/window.err" ||
-        { cat "$out/window.err" >&2; windows_stage_fail "$card $name: driving the window failed"; } ||
+        >"$out/window.raw" 2>"$out/window.err" || {
+        cat "$out/window.err" >&2
+        windows_stage_fail "$card $name: driving the window failed"
         return 1
+      }
       windows_stage_normalise "$out/window.raw" "$window_target" >"$out/window.json"
       local side
       for side in windows window; do

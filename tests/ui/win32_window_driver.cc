@@ -34,16 +34,20 @@ namespace {
 constexpr DWORD kActionTimeoutMs = 300000;
 constexpr DWORD kStartTimeoutMs = 60000;
 
+// The window started, ended when the driver fails so that it never lingers.
+HANDLE started_window = nullptr;
+
 [[noreturn]] void Fail(const std::string& why) {
   std::fprintf(stderr, "win32_window_driver: %s\n", why.c_str());
+  if (started_window != nullptr) TerminateProcess(started_window, 1);
   std::exit(1);
 }
 
 std::string TextOf(HWND window) {
   std::wstring text(static_cast<std::size_t>(SendMessageW(window, WM_GETTEXTLENGTH, 0, 0)) + 1,
                     L'\0');
-  text.resize(static_cast<std::size_t>(SendMessageW(window, WM_GETTEXT, text.size(),
-                                                    reinterpret_cast<LPARAM>(text.data()))));
+  text.resize(static_cast<std::size_t>(
+      SendMessageW(window, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()))));
   return Utf8Text(text);
 }
 
@@ -99,6 +103,7 @@ class RemoteWindow {
                         &startup, &process_)) {
       Fail("cannot start " + exe + " (error " + std::to_string(GetLastError()) + ")");
     }
+    started_window = process_.hProcess;
     for (DWORD waited = 0; window_ == nullptr; waited += 50) {
       if (waited > kStartTimeoutMs) Fail("the window of " + exe + " did not appear");
       Sleep(50);
@@ -265,8 +270,12 @@ int Run(const std::string& exe, const std::string& screenshot, const CliOptions&
 
   std::vector<ShownMessage> shown, asked;
   switch (options.action) {
-    case CliAction::kQuickSearch: window.Click("Command1", shown, asked); break;
-    case CliAction::kExplore: window.Click("Command3", shown, asked); break;
+    case CliAction::kQuickSearch:
+      window.Click("Command1", shown, asked);
+      break;
+    case CliAction::kExplore:
+      window.Click("Command3", shown, asked);
+      break;
     case CliAction::kCombThrough: {
       std::string before = JsonReport(window.Shown());
       window.Click("Command5", shown, asked, {false});

@@ -12,10 +12,14 @@ constexpr int kSmallestPoints = 6;
 // the gap after it, a button's edges, a frame title's indent either side.
 int HorizontalOverhead(ControlKind kind, int dpi) {
   switch (kind) {
-    case ControlKind::kOptionButton: return MulDiv(20, dpi, 96);
-    case ControlKind::kButton: return MulDiv(8, dpi, 96);
-    case ControlKind::kFrame: return MulDiv(16, dpi, 96);
-    default: return 0;
+    case ControlKind::kOptionButton:
+      return MulDiv(20, dpi, 96);
+    case ControlKind::kButton:
+      return MulDiv(8, dpi, 96);
+    case ControlKind::kFrame:
+      return MulDiv(16, dpi, 96);
+    default:
+      return 0;
   }
 }
 
