@@ -60,7 +60,7 @@ package_check_deb() {
   local deb expected=(./usr/bin/kvx-rescue-cli) unpacked="$PACKAGE_WORK/unpacked" path depends listing help
   deb="$DIST/$(package_deb_name)"
   [ -f "$deb" ] || package_fail "no $deb" || return 1
-  if [ -f "$BUILD/src/ui/kvx-rescue" ]; then
+  if [ -f "$BUILD/src/ui/qt/kvx-rescue" ]; then
     expected+=(./usr/bin/kvx-rescue ./usr/share/applications/kvx-rescue.desktop
                ./usr/share/pixmaps/kvx-rescue.xpm)
   else
