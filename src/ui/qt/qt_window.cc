@@ -165,6 +165,8 @@ void QtWindow::MakeStatusBar() {
   status_bar_ = new QStatusBar(this);
   status_bar_->setObjectName(QStringLiteral("StatusBar"));
   status_bar_->setSizeGripEnabled(false);
+  // A line sets the bar off from the form, as the system's own bars are.
+  status_bar_->setStyleSheet(QStringLiteral("QStatusBar { border-top: 1px solid palette(mid); }"));
   status_text_ = new QLabel(status_bar_);
   status_text_->setObjectName(QStringLiteral("StatusText"));
   status_text_->setTextFormat(Qt::PlainText);
