@@ -119,12 +119,18 @@ struct StatusScenario {
 };
 
 inline const StatusScenario kStatusScenarios[] = {
-    {"Copied", {Outcome::kDone, "Copied 3 files, 196 KB, to /data/out/"},
-     "Copied 3 files, 196 KB, to /data/out/", false},
-    {"Stopped", {Outcome::kStopped, "Comb Through stopped at 43 %: 2 files"},
-     "Comb Through stopped at 43 %: 2 files", false},
-    {"Failed", {Outcome::kFailed, "/dev/sdb: permission denied: run as root or join the disk group"},
-     "Failed: /dev/sdb: permission denied: run as root or join the disk group", true},
+    {"Copied",
+     {Outcome::kDone, "Copied 3 files, 196 KB, to /data/out/"},
+     "Copied 3 files, 196 KB, to /data/out/",
+     false},
+    {"Stopped",
+     {Outcome::kStopped, "Comb Through stopped at 43 %: 2 files"},
+     "Comb Through stopped at 43 %: 2 files",
+     false},
+    {"Failed",
+     {Outcome::kFailed, "/dev/sdb: permission denied: run as root or join the disk group"},
+     "Failed: /dev/sdb: permission denied: run as root or join the disk group",
+     true},
 };
 
 // A window as a scenario works it, implemented per toolkit over real widgets.

@@ -48,9 +48,8 @@ void ActionStatus::Progress(std::int64_t done, std::int64_t total) {
   if (now - last_report_ < kReportInterval) return;
   last_report_ = now;
   double seconds = std::chrono::duration<double>(now - began_).count();
-  bar_.ShowStatusText(ProgressText(kind_ == ActionKind::kCopy ? "Copied" : "Read", done, total,
-                                   seconds),
-                      false);
+  bar_.ShowStatusText(
+      ProgressText(kind_ == ActionKind::kCopy ? "Copied" : "Read", done, total, seconds), false);
   if (total > 0 && done >= 0 && done <= total) {
     bar_.ShowProgressBar(static_cast<int>(done * 1000 / total));
   }

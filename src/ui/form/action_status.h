@@ -29,8 +29,7 @@ class ActionStatus {
   static constexpr Clock::duration kReportInterval = std::chrono::milliseconds(100);
 
   // `bar` outlives this; `now` tells the time (a test's clock, say).
-  explicit ActionStatus(StatusBarView& bar,
-                        std::function<Clock::time_point()> now = &Clock::now);
+  explicit ActionStatus(StatusBarView& bar, std::function<Clock::time_point()> now = &Clock::now);
 
   bool Running() const { return running_; }
 

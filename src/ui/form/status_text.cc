@@ -40,8 +40,7 @@ std::string Duration(std::int64_t seconds) {
   return std::to_string(seconds / 3600) + " h " + std::to_string(seconds % 3600 / 60) + " min";
 }
 
-std::string ProgressText(const char* verb, std::int64_t done, std::int64_t total,
-                         double seconds) {
+std::string ProgressText(const char* verb, std::int64_t done, std::int64_t total, double seconds) {
   std::string text = std::string(verb) + " " + ByteCount(done);
   const bool total_known = total > 0 && done <= total;
   if (total_known) {

@@ -212,8 +212,8 @@ bool QtWindow::FilterInputDuringAction(QObject* watched, QEvent* event) {
       static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
     status_->RequestStop();
   }
-  const bool on_stop = widget == stop_ && event->type() != QEvent::KeyPress &&
-                       event->type() != QEvent::KeyRelease;
+  const bool on_stop =
+      widget == stop_ && event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease;
   return !on_stop;
 }
 

@@ -26,17 +26,16 @@ TEST_P(ByteCountTest, ReadsAsAPersonWritesIt) {
   EXPECT_EQ(ByteCount(GetParam().bytes), GetParam().text);
 }
 
-INSTANTIATE_TEST_SUITE_P(Amounts, ByteCountTest,
-                         ::testing::Values(ByteCountCase{0, "0 bytes"}, ByteCountCase{1, "1 byte"},
-                                           ByteCountCase{1023, "1023 bytes"},
-                                           ByteCountCase{1024, "1 KB"},
-                                           ByteCountCase{200704, "196 KB"},
-                                           // Just under a MB never shows as "1024 KB".
-                                           ByteCountCase{1048575, "1.0 MB"},
-                                           ByteCountCase{1258291, "1.2 MB"},
-                                           ByteCountCase{2040109465, "1.9 GB"},
-                                           ByteCountCase{std::int64_t{3} << 40, "3.0 TB"}),
-                         [](const auto& info) { return "Bytes" + std::to_string(info.param.bytes); });
+INSTANTIATE_TEST_SUITE_P(
+    Amounts, ByteCountTest,
+    ::testing::Values(ByteCountCase{0, "0 bytes"}, ByteCountCase{1, "1 byte"},
+                      ByteCountCase{1023, "1023 bytes"}, ByteCountCase{1024, "1 KB"},
+                      ByteCountCase{200704, "196 KB"},
+                      // Just under a MB never shows as "1024 KB".
+                      ByteCountCase{1048575, "1.0 MB"}, ByteCountCase{1258291, "1.2 MB"},
+                      ByteCountCase{2040109465, "1.9 GB"},
+                      ByteCountCase{std::int64_t{3} << 40, "3.0 TB"}),
+    [](const auto& info) { return "Bytes" + std::to_string(info.param.bytes); });
 
 TEST(DurationTest, CountsSecondsThenMinutesThenHours) {
   EXPECT_EQ(Duration(0), "0 s");
@@ -64,15 +63,17 @@ constexpr std::int64_t kGiB = std::int64_t{1} << 30;
 
 INSTANTIATE_TEST_SUITE_P(
     Reports, ProgressTextTest,
-    ::testing::Values(
-        ProgressCase{"HalfWay", kGiB, 2 * kGiB, 10, "Read 1.0 GB of 2.0 GB (50 %), 102.4 MB/s, 10 s left"},
-        // Rounded up: a second left is not "0 s left".
-        ProgressCase{"AlmostDone", 2 * kGiB - 1000, 2 * kGiB, 20, "Read 2.0 GB of 2.0 GB (99 %), 102.4 MB/s, 1 s left"},
-        ProgressCase{"TooEarlyForARate", 4096, 8192, 0.05, "Read 4 KB of 8 KB (50 %)"},
-        ProgressCase{"NothingReadYet", 0, 8192, 3, "Read 0 bytes of 8 KB (0 %)"},
-        ProgressCase{"SizeUnknown", 3 << 20, -1, 2, "Read 3.0 MB, 1.5 MB/s"},
-        // A device larger than it said: no percentage past 100, no time left.
-        ProgressCase{"PastTheTotal", 3 << 20, 1 << 20, 1, "Read 3.0 MB, 3.0 MB/s"}),
+    ::testing::Values(ProgressCase{"HalfWay", kGiB, 2 * kGiB, 10,
+                                   "Read 1.0 GB of 2.0 GB (50 %), 102.4 MB/s, 10 s left"},
+                      // Rounded up: a second left is not "0 s left".
+                      ProgressCase{"AlmostDone", 2 * kGiB - 1000, 2 * kGiB, 20,
+                                   "Read 2.0 GB of 2.0 GB (99 %), 102.4 MB/s, 1 s left"},
+                      ProgressCase{"TooEarlyForARate", 4096, 8192, 0.05,
+                                   "Read 4 KB of 8 KB (50 %)"},
+                      ProgressCase{"NothingReadYet", 0, 8192, 3, "Read 0 bytes of 8 KB (0 %)"},
+                      ProgressCase{"SizeUnknown", 3 << 20, -1, 2, "Read 3.0 MB, 1.5 MB/s"},
+                      // A device larger than it said: no percentage past 100, no time left.
+                      ProgressCase{"PastTheTotal", 3 << 20, 1 << 20, 1, "Read 3.0 MB, 3.0 MB/s"}),
     [](const auto& info) { return std::string(info.param.name); });
 
 // Logs what the action status shows.
