@@ -244,7 +244,8 @@ class WindowTest : public QObject {
     QString progress_seen;
     form.platform->on_read = [&](int read) {
       if (read == 2) {
-        QTimer::singleShot(0, [&] { timer_during_action = form.Find("Stop")->isEnabled(); });
+        QTimer::singleShot(0, form.window.get(),
+                           [&] { timer_during_action = form.Find("Stop")->isEnabled(); });
         form.window->update();
         QTest::mouseClick(form.Find("Command1"), Qt::LeftButton);
         QTest::mouseClick(form.Find("Command3"), Qt::LeftButton);
