@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/image_command.h"
 #include "cli/json_report.h"
 #include "cli/progress_display.h"
 #include "cli/text_report.h"
@@ -58,6 +59,7 @@ void RunSearch(CliAction action, WindowState& state, CliControls& controls, Plat
       CombThrough(state, controls, platform);
       controls.EndProgress();
       break;
+    case CliAction::kImage: break;  // not a search: Run hands it to the imager
   }
 }
 
@@ -69,8 +71,17 @@ void SelectLines(const CliOptions& options, MemoryControls& controls) {
   for (int line : options.retrieve_lines) controls.Select(line);
 }
 
+int ListDrives(const DriveMap& drives) {
+  for (const std::string& line : DriveDescriptions(drives)) std::printf("%s\n", line.c_str());
+  return 0;
+}
+
 int Run(const CliOptions& options) {
+  if (options.list_drives) return ListDrives(options.drives);
   auto platform = NewSystemPlatform(options.drives);
+  if (options.action == CliAction::kImage) {
+    return RunImageCommand(*platform, options.letter, options.image_path, options.progress);
+  }
   auto state = std::make_unique<WindowState>();
   CliControls controls(options.progress);
   controls.text1 = options.letter;
