@@ -8,6 +8,8 @@
 #include <cstdint>
 #include <string>
 
+#include "controls/outcome.h"
+
 namespace kvx {
 
 enum class Label { Label1, Label2, Label3 };
@@ -41,9 +43,20 @@ class Controls {
   virtual void ShowMessage(const std::string& text, const std::string& title) = 0;
   virtual bool AskYesNo(const std::string& text, const std::string& title) = 0;
 
-  // How far a long copy or scan has come: `done` bytes of `total`, where a
-  // total of 0 or less is unknown. A window shows only the hourglass.
+  // Long actions (Explore, Comb Through, Retrieve) ask after each read; true
+  // once the user asked to stop (Esc, the Stop button, closing the window,
+  // Ctrl+C). A stopped search keeps what it listed and ends as at the card's
+  // end; a stopped Retrieve closes the file being written and ends.
+  virtual bool StopRequested() { return false; }
+
+  // How far a long action has come: `done` bytes of `total`, where a total of
+  // 0 or less is unknown. Called after each read by Explore, Comb Through and
+  // Retrieve; windows throttle it and process their paint events in it.
   virtual void ReportProgress(std::int64_t /*done*/, std::int64_t /*total*/) {}
+
+  // Once at the end of every action (Quick Search, Explore, Comb Through,
+  // Retrieve): one line saying what came of it, or the failure's reason.
+  virtual void ReportOutcome(const Outcome& /*outcome*/) {}
 };
 
 }  // namespace kvx

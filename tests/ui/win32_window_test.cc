@@ -3,9 +3,11 @@
 // back the same way. Message boxes and the chooser answer from a script. The
 // scenarios are the Qt window's (window_scenarios.h), each run on a lenient
 // card and on one that, like a raw volume on Windows, refuses reads off
-// sector boundaries.
+// sector boundaries. Then the status bar and the window during an action, on
+// slow in-memory cards whose reads post input to the window.
 #include <windows.h>
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -110,10 +112,16 @@ TEST_P(Win32PlacesTest, ControlsSitWhereTheTableSaysAtTheWindowsResolution) {
     SendMessageW(form.window->handle(), WM_DPICHANGED, MAKEWPARAM(dpi, dpi),
                  reinterpret_cast<LPARAM>(&suggested));
   }
+  // The form's area, and the status bar under it across the window's width.
   RECT client;
   GetClientRect(form.window->handle(), &client);
+  RECT bar = PlaceOf(form.window->status_bar());
   EXPECT_EQ(client.right, TwipsToPixels(kClientWidthTwips, dpi));
-  EXPECT_EQ(client.bottom, TwipsToPixels(kClientHeightTwips, dpi));
+  EXPECT_EQ(bar.top, TwipsToPixels(kClientHeightTwips, dpi));
+  EXPECT_EQ(bar.left, 0);
+  EXPECT_EQ(bar.right, client.right);
+  EXPECT_EQ(bar.bottom, client.bottom);
+  EXPECT_GT(bar.bottom - bar.top, 10);
   for (const FormControl& control : Form1Controls()) {
     TwipsRect twips = PlaceInWindow(control);
     RECT place = PlaceOf(form.Find(control.name));
@@ -245,6 +253,136 @@ TEST(Win32WindowTest, PointerIsNormalOverABoxAndAfterAnAction) {
   SendMessageW(window.Control("Command3"), BM_CLICK, 0, 0);
   EXPECT_EQ(GetCursor(), arrow);
   EXPECT_EQ(dialogs.log.front(), "message|a box while busy|Korvex SD Rescure");
+}
+
+// The window on slow in-memory cards; the platform's reads can act on it.
+struct SlowWin32Form {
+  SlowWin32Form() : window(dialogs, platform, false) {
+    window.Show(SW_SHOWNOACTIVATE);
+    platform.read_time = kSlowRead;
+  }
+  std::string Status() const {
+    wchar_t text[512] = {};
+    SendMessageW(window.status_bar(), SB_GETTEXTW, 0, reinterpret_cast<LPARAM>(text));
+    return Utf8Text(text);
+  }
+  bool ShowsFailure() const { return SendMessageW(window.status_bar(), SB_GETICON, 0, 0) != 0; }
+  void Click(HWND control) {
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
+    PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(3, 3));
+  }
+  bool Running() const { return IsWindowEnabled(window.stop_button()); }
+  // Handles what the window posted itself, as the program's message loop does.
+  static void Pump() {
+    MSG message;
+    while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageW(&message);
+  }
+
+  ScriptedDialogs dialogs;
+  SlowPlatform platform;
+  Win32Window window;
+};
+
+TEST(Win32StatusBarTest, SaysWhatTheLetterNamesAndEachOutcome) {
+  SlowWin32Form form;
+  EXPECT_EQ(form.Status(), "card E");
+  SetWindowTextW(form.window.Control("Text1"), L"f");
+  EXPECT_EQ(form.Status(), "card F");
+  for (const StatusScenario& scenario : kStatusScenarios) {
+    form.window.ReportOutcome(scenario.outcome);
+    EXPECT_EQ(form.Status(), scenario.text) << scenario.name;
+    EXPECT_EQ(form.ShowsFailure(), scenario.failure) << scenario.name;
+  }
+  SetWindowTextW(form.window.Control("Text1"), L"G");
+  EXPECT_EQ(form.Status(), "card G");
+  EXPECT_FALSE(form.ShowsFailure());
+}
+
+// Set by the watchers below, which have no context of their own.
+HWND watched_stop_button = nullptr;
+bool timer_during_action = false;
+int paints_during_action = 0;
+
+LRESULT CALLBACK CountPaints(HWND window, UINT message, WPARAM w, LPARAM l, UINT_PTR, DWORD_PTR) {
+  if (message == WM_PAINT && IsWindowEnabled(watched_stop_button)) ++paints_during_action;
+  return DefSubclassProc(window, message, w, l);
+}
+
+// During a Comb Through of a slow card: clicks and keys have no effect,
+// while timers fire, the window repaints and the bar shows progress.
+TEST(Win32StatusBarTest, ControlsRefuseInputDuringAnActionWhileTimersAndPaintRun) {
+  SlowWin32Form form;
+  watched_stop_button = form.window.stop_button();
+  timer_during_action = false;
+  paints_during_action = 0;
+  SetWindowSubclass(form.window.handle(), &CountPaints, 0, 0);
+  std::string progress_seen;
+  form.platform.on_read = [&](int read) {
+    if (read == 2) {
+      SetTimer(nullptr, 0, 1, [](HWND, UINT, UINT_PTR id, DWORD) {
+        KillTimer(nullptr, id);
+        timer_during_action = IsWindowEnabled(watched_stop_button);
+      });
+      InvalidateRect(form.window.handle(), nullptr, TRUE);
+      form.Click(form.window.Control("Command1"));
+      form.Click(form.window.Control("Command3"));
+      PostMessageW(form.window.Control("Text1"), WM_KEYDOWN, 'X', 0);
+      PostMessageW(form.window.Control("Text1"), WM_CHAR, 'X', 0);
+    }
+    if (form.Running()) progress_seen = form.Status();
+  };
+  SendMessageW(form.window.Control("Command5"), BM_CLICK, 0, 0);
+  EXPECT_EQ(TextOf(form.window.Control("Text1")), "E");
+  EXPECT_EQ(form.platform.opens(), 1);  // no second action
+  EXPECT_TRUE(timer_during_action);
+  EXPECT_GT(paints_during_action, 0);
+  EXPECT_EQ(progress_seen.rfind("Read ", 0), 0u) << progress_seen;
+  EXPECT_NE(progress_seen.find(" of 4.0 MB ("), std::string::npos) << progress_seen;
+  EXPECT_FALSE(form.Running());
+  RemoveWindowSubclass(form.window.handle(), &CountPaints, 0);
+}
+
+// Esc or a click on Stop while a long action runs asks it to stop; the next
+// action starts without the request.
+class Win32StopTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(Win32StopTest, AsksTheRunningActionToStop) {
+  const bool by_button = GetParam();
+  SlowWin32Form form;
+  bool asked_before = true;
+  form.platform.on_read = [&](int read) {
+    if (read != 2) return;
+    asked_before = form.window.StopRequested();
+    if (by_button) {
+      form.Click(form.window.stop_button());
+    } else {
+      PostMessageW(form.window.Control("List1"), WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+  };
+  SendMessageW(form.window.Control("Command5"), BM_CLICK, 0, 0);
+  EXPECT_FALSE(asked_before);
+  EXPECT_TRUE(form.window.StopRequested());
+  form.platform.on_read = [&](int) { asked_before = form.window.StopRequested(); };
+  SendMessageW(form.window.Control("Command5"), BM_CLICK, 0, 0);
+  EXPECT_FALSE(asked_before);
+}
+
+INSTANTIATE_TEST_SUITE_P(EscOrButton, Win32StopTest, ::testing::Bool(),
+                         [](const auto& info) { return info.param ? "Stop" : "Esc"; });
+
+// Closing the window during an action stops it, then closes the window and
+// the card.
+TEST(Win32StatusBarTest, CloseDuringAnActionStopsItThenCloses) {
+  SlowWin32Form form;
+  form.platform.on_read = [&](int read) {
+    if (read == 2) PostMessageW(form.window.handle(), WM_CLOSE, 0, 0);
+  };
+  SendMessageW(form.window.Control("Command5"), BM_CLICK, 0, 0);
+  EXPECT_TRUE(form.window.StopRequested());
+  EXPECT_NE(form.window.handle(), nullptr);  // still open when the action ended
+  SlowWin32Form::Pump();
+  EXPECT_EQ(form.window.handle(), nullptr);
+  EXPECT_EQ(form.platform.open_volumes(), 0);
 }
 
 }  // namespace

@@ -4,12 +4,18 @@
 // WindowDriver; nothing here knows a toolkit.
 #pragma once
 
+#include <chrono>
+#include <functional>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "controls/outcome.h"
+#include "tests/support/sector_strict_platform.h"
 #include "tools/card_image/card_image.h"
 #include "ui/form/dialogs.h"
 
@@ -63,6 +69,69 @@ inline std::vector<std::pair<std::string, CardImage>> ScenarioCards() {
   cards.emplace_back("H", ScenarioCard(3, 1));
   return cards;
 }
+
+// The scenario cards in memory, each read taking `read_time` and then calling
+// `on_read` with the count of reads so far: a slow card whose reads can press
+// keys and click while an action runs. A letter is described as "card E".
+class SlowPlatform : public SectorStrictPlatform {
+ public:
+  SlowPlatform() {
+    strict = false;
+    for (const auto& [letter, card] : ScenarioCards()) Insert(letter, card.bytes());
+  }
+  std::function<void(int)> on_read = [](int) {};
+  std::chrono::milliseconds read_time{0};
+  int reads = 0;
+
+  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
+    std::unique_ptr<Volume> volume = SectorStrictPlatform::OpenVolume(letter);
+    if (!volume) return volume;
+    return std::make_unique<SlowVolume>(std::move(volume), *this);
+  }
+  std::string DescribeLetter(const std::string& letter) override { return "card " + letter; }
+
+ private:
+  struct SlowVolume final : Volume {
+    SlowVolume(std::unique_ptr<Volume> inner, SlowPlatform& platform)
+        : inner(std::move(inner)), platform(platform) {}
+    std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+      std::this_thread::sleep_for(platform.read_time);
+      std::size_t delivered = inner->Read(offset, buffer);
+      platform.on_read(++platform.reads);
+      return delivered;
+    }
+    std::int64_t Size() const override { return inner->Size(); }
+    std::unique_ptr<Volume> inner;
+    SlowPlatform& platform;
+  };
+};
+
+// Long enough that every read of a slow card is followed by a progress report
+// the window shows and handles its events in.
+inline constexpr std::chrono::milliseconds kSlowRead{110};
+
+// What the status bar says after an outcome reported through the port.
+struct StatusScenario {
+  const char* name;
+  Outcome outcome;
+  const char* text;
+  bool failure;  // drawn as a failure
+};
+
+inline const StatusScenario kStatusScenarios[] = {
+    {"Copied",
+     {Outcome::kDone, "Copied 3 files, 196 KB, to /data/out/"},
+     "Copied 3 files, 196 KB, to /data/out/",
+     false},
+    {"Stopped",
+     {Outcome::kStopped, "Comb Through stopped at 43 %: 2 files"},
+     "Comb Through stopped at 43 %: 2 files",
+     false},
+    {"Failed",
+     {Outcome::kFailed, "/dev/sdb: permission denied: run as root or join the disk group"},
+     "Failed: /dev/sdb: permission denied: run as root or join the disk group",
+     true},
+};
 
 // A window as a scenario works it, implemented per toolkit over real widgets.
 class WindowDriver {

@@ -1,5 +1,6 @@
 // The window on card images written to a temporary directory, its dialogs
-// answered from a script; then the real dialogs and the command line. The
+// answered from a script; the status bar and the window during an action, on
+// slow in-memory cards; then the real dialogs and the command line. The
 // scenarios are the ones the Win32 window runs too (window_scenarios.h).
 #include <QTest>
 #include <QtWidgets>
@@ -61,6 +62,39 @@ struct Window final : WindowDriver {
   std::unique_ptr<QtWindow> window;
 };
 
+// The window on slow in-memory cards; the platform's reads can act on it.
+struct SlowWindow {
+  SlowWindow() {
+    auto owned = std::make_unique<SlowPlatform>();
+    platform = owned.get();
+    window = std::make_unique<QtWindow>(std::move(owned),
+                                        std::unique_ptr<Dialogs>(dialogs = new ScriptedDialogs));
+    window->show();
+    if (!QTest::qWaitForWindowActive(window.get())) qFatal("the window never became active");
+    platform->read_time = kSlowRead;
+  }
+  template <typename T = QWidget>
+  T* Find(const char* name) const {
+    return window->findChild<T*>(name);
+  }
+  QString Status() const { return Find<QLabel>("StatusText")->text(); }
+
+  SlowPlatform* platform = nullptr;
+  ScriptedDialogs* dialogs = nullptr;
+  std::unique_ptr<QtWindow> window;
+};
+
+// Notes the paint events a widget gets while Stop is enabled: during an action.
+struct PaintWatch final : QObject {
+  explicit PaintWatch(SlowWindow& form) : form(form) { form.window->installEventFilter(this); }
+  bool eventFilter(QObject*, QEvent* event) override {
+    if (event->type() == QEvent::Paint && form.Find("Stop")->isEnabled()) ++paints_during_action;
+    return false;
+  }
+  SlowWindow& form;
+  int paints_during_action = 0;
+};
+
 class WindowTest : public QObject {
   Q_OBJECT
 
@@ -79,8 +113,14 @@ class WindowTest : public QObject {
       }
     };
     QCOMPARE(form.window->windowTitle(), QStringLiteral("Korvex SD Rescue"));
-    check_place(QRect(QPoint(), form.window->size()),
+    // The form's area, and the status bar under it across the window's width.
+    QWidget* bar = form.Find("StatusBar");
+    check_place(QRect(0, 0, form.window->width(), bar->y()),
                 {0, 0, kClientWidthTwips, kClientHeightTwips}, "Form1");
+    QCOMPARE(bar->geometry(), QRect(0, bar->y(), form.window->width(),
+                                    form.window->height() - bar->y()));
+    QVERIFY(bar->height() > 10);
+    QVERIFY(!form.Find("Progress")->isVisible() && !form.Find("Stop")->isEnabled());
     QCOMPARE(form.window->minimumSize(), form.window->maximumSize());
     QCOMPARE(form.window->windowIcon().availableSizes().value(0), QSize(32, 32));
     for (const FormControl& control : Form1Controls()) {
@@ -174,6 +214,106 @@ class WindowTest : public QObject {
     QCOMPARE(QDir(form.target.path()).entryList(QDir::Files).join(' '), QString(scenario.copied));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QVERIFY(form.window->close() && form.window->state().Card.VolumeHandle == nullptr);
+  }
+
+  // At rest the bar names what the letter in Text1 names; an outcome shows
+  // until the letter changes, a failure in red.
+  void statusBarSaysWhatTheLetterNamesAndEachOutcome() {
+    SlowWindow form;
+    QCOMPARE(form.Status(), QStringLiteral("card E"));
+    form.Find<QLineEdit>("Text1")->setText("f");
+    QCOMPARE(form.Status(), QStringLiteral("card F"));
+    const QColor normal = form.Find("StatusText")->palette().color(QPalette::WindowText);
+    for (const StatusScenario& scenario : kStatusScenarios) {
+      form.window->controls().ReportOutcome(scenario.outcome);
+      QCOMPARE(form.Status(), QString::fromUtf8(scenario.text));
+      QColor shown = form.Find("StatusText")->palette().color(QPalette::WindowText);
+      QCOMPARE(shown != normal, scenario.failure);
+    }
+    form.Find<QLineEdit>("Text1")->setText("G");
+    QCOMPARE(form.Status(), QStringLiteral("card G"));
+  }
+
+  // During a Comb Through of a slow card: clicks, keys and a double-click
+  // have no effect, while timers fire, the window repaints and the bar shows
+  // progress with Stop enabled.
+  void controlsRefuseInputDuringAnAction() {
+    SlowWindow form;
+    PaintWatch paints(form);
+    bool timer_during_action = false;
+    QString progress_seen;
+    form.platform->on_read = [&](int read) {
+      if (read == 2) {
+        QTimer::singleShot(0, form.window.get(),
+                           [&] { timer_during_action = form.Find("Stop")->isEnabled(); });
+        form.window->update();
+        QTest::mouseClick(form.Find("Command1"), Qt::LeftButton);
+        QTest::mouseClick(form.Find("Command3"), Qt::LeftButton);
+        QTest::mouseClick(form.Find("Option1"), Qt::LeftButton);
+        QTest::keyClicks(form.Find("Text1"), "X");
+        QTest::mouseDClick(form.Find("Text2"), Qt::LeftButton);
+      }
+      if (form.Find("Progress")->isVisible()) progress_seen = form.Status();
+    };
+    form.Find<QLineEdit>("Text2")->setText("/none/");
+    QTest::mouseClick(form.Find("Command5"), Qt::LeftButton);
+    QCOMPARE(form.Find<QLineEdit>("Text1")->text(), QStringLiteral("E"));
+    QCOMPARE(form.platform->opens(), 1);  // no second action
+    QCOMPARE(form.dialogs->log.size(), std::size_t{1});  // the question only, no chooser
+    QCOMPARE(static_cast<int>(form.window->state().SizeMode), 0);
+    QVERIFY(timer_during_action);
+    QVERIFY(paints.paints_during_action > 0);
+    QVERIFY2(progress_seen.startsWith("Read ") && progress_seen.contains(" of 4.0 MB ("),
+             qPrintable(progress_seen));
+    QVERIFY(!form.Find("Stop")->isEnabled() && !form.Find("Progress")->isVisible());
+    QCOMPARE(QApplication::overrideCursor(), nullptr);
+    // Afterwards the window takes input again.
+    QTest::keyClicks(form.Find("Text1"), "F", Qt::NoModifier);
+    QVERIFY(form.Find<QLineEdit>("Text1")->text().contains('F'));
+  }
+
+  // Esc or a click on Stop while a long action runs asks it to stop; the
+  // next action starts without the request.
+  void stopDuringALongAction_data() {
+    QTest::addColumn<bool>("by_button");
+    QTest::newRow("Esc") << false;
+    QTest::newRow("Stop") << true;
+  }
+
+  void stopDuringALongAction() {
+    QFETCH(bool, by_button);
+    SlowWindow form;
+    bool asked_before = true;
+    form.platform->on_read = [&](int read) {
+      if (read != 2) return;
+      asked_before = form.window->controls().StopRequested();
+      by_button ? QTest::mouseClick(form.Find("Stop"), Qt::LeftButton)
+                : QTest::keyClick(form.Find("List1"), Qt::Key_Escape);
+    };
+    QTest::mouseClick(form.Find("Command5"), Qt::LeftButton);
+    QVERIFY(!asked_before);
+    QVERIFY(form.window->controls().StopRequested());
+    form.platform->on_read = [&](int) { asked_before = form.window->controls().StopRequested(); };
+    QTest::mouseClick(form.Find("Command5"), Qt::LeftButton);
+    QVERIFY(!asked_before);
+  }
+
+  // Closing the window during an action stops it, then closes the window
+  // and the card.
+  void closeDuringAnAction() {
+    SlowWindow form;
+    bool closed_at_once = true;
+    form.platform->on_read = [&](int read) {
+      if (read != 2) return;
+      form.window->close();
+      closed_at_once = !form.window->isVisible();
+    };
+    QTest::mouseClick(form.Find("Command5"), Qt::LeftButton);
+    QVERIFY(!closed_at_once);
+    QVERIFY(form.window->controls().StopRequested());
+    QTRY_VERIFY_WITH_TIMEOUT(!form.window->isVisible(), 5000);
+    QVERIFY(!form.window->state().Card.VolumeHandle);
+    QCOMPARE(form.platform->open_volumes(), 0);
   }
 
   void chooserSetsTextTwo_data() {

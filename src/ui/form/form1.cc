@@ -1,5 +1,6 @@
 #include "ui/form/form1.h"
 
+#include "card/card_prologue.h"
 #include "platform/system_platform.h"
 #include "retrieve/retrieve.h"
 #include "search/captions.h"
@@ -14,39 +15,54 @@ std::string MessageTitle(const std::string& title) {
   return title.empty() ? kApplicationTitle : title;
 }
 
-Form1::Form1(FormView& view, Dialogs& dialogs, Platform& platform)
-    : view_(view), dialogs_(dialogs), platform_(platform) {}
+Form1::Form1(FormView& view, Dialogs& dialogs, Platform& platform, ActionStatus& status)
+    : view_(view), dialogs_(dialogs), platform_(platform), status_(status) {}
 
 void Form1::Form_Load() {
   state_->SizesDiffer = false;
   view_.SetText2(DefaultTargetDirectory());
+  Text1_Change();
 }
+
+bool Form1::Form_QueryUnload() { return status_.MayClose(); }
 
 void Form1::Form_Unload() { state_->Card.VolumeHandle.reset(); }
 
-void Form1::RunAction(void (*action)(WindowState&, Controls&, Platform&)) {
+void Form1::RunAction(void (*action)(WindowState&, Controls&, Platform&), ActionKind kind) {
+  if (status_.Running()) return;
+  status_.Begin(kind);
   action(*state_, view_, platform_);
   view_.SetBusyPointer(false);
+  if (status_.End()) view_.CloseWindow();
 }
 
-void Form1::Command1_Click() { RunAction(&QuickSearch); }
+void Form1::Command1_Click() { RunAction(&QuickSearch, ActionKind::kShort); }
 
-void Form1::Command3_Click() { RunAction(&Explore); }
+void Form1::Command3_Click() { RunAction(&Explore, ActionKind::kRead); }
 
-void Form1::Command5_Click() { RunAction(&CombThrough); }
+void Form1::Command5_Click() { RunAction(&CombThrough, ActionKind::kRead); }
 
-void Form1::Command2_Click() { RunAction(&Retrieve); }
+void Form1::Command2_Click() { RunAction(&Retrieve, ActionKind::kCopy); }
 
-void Form1::Option1_Click() { state_->SizeMode = SizeChoice::kByFat; }
+void Form1::Option1_Click() {
+  if (!status_.Running()) state_->SizeMode = SizeChoice::kByFat;
+}
 
-void Form1::Option2_Click() { state_->SizeMode = SizeChoice::kByHeader; }
+void Form1::Option2_Click() {
+  if (!status_.Running()) state_->SizeMode = SizeChoice::kByHeader;
+}
 
 void Form1::Text2_DblClick() {
+  if (status_.Running()) return;
   std::optional<ChosenFile> chosen = dialogs_.ChooseFile(view_.Text2(), kOfferedFileName);
   if (!chosen) return;
   view_.SetText2(DirectoryOfChosenFile(chosen->file_name, chosen->file_title));
 }
 
 void Form1::Command4_Click() { Text2_DblClick(); }
+
+void Form1::Text1_Change() {
+  status_.ShowAtRest(platform_.DescribeLetter(DriveLetterFromText(view_.Text1())));
+}
 
 }  // namespace kvx

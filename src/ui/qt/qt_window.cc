@@ -1,8 +1,10 @@
 #include "ui/qt/qt_window.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGroupBox>
 #include <QIcon>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -66,22 +68,48 @@ QString LongestCardReport() {
   return DisplayText(report);
 }
 
+// User input: what a window takes no part of during an action.
+bool IsUserInput(QEvent::Type type) {
+  switch (type) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseButtonDblClick:
+    case QEvent::KeyPress:
+    case QEvent::KeyRelease:
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
+    case QEvent::Wheel:
+    case QEvent::ContextMenu:
+    case QEvent::InputMethod:
+    case QEvent::TouchBegin:
+    case QEvent::TouchUpdate:
+    case QEvent::TouchEnd:
+    case QEvent::TabletPress:
+    case QEvent::TabletRelease: return true;
+    default: return false;
+  }
+}
+
 }  // namespace
 
 QtWindow::QtWindow(DriveMap drives, std::unique_ptr<Dialogs> dialogs, QWidget* parent)
+    : QtWindow(NewSystemPlatform(std::move(drives)), std::move(dialogs), parent) {}
+
+QtWindow::QtWindow(std::unique_ptr<Platform> platform, std::unique_ptr<Dialogs> dialogs,
+                   QWidget* parent)
     : QWidget(parent, Qt::Window | Qt::MSWindowsFixedSizeDialogHint),
-      platform_(NewSystemPlatform(std::move(drives))),
+      platform_(std::move(platform)),
       dialogs_(std::move(dialogs)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QString::fromUtf8(kWindowCaption));
   setWindowIcon(QIcon(QStringLiteral(":/kvx/kvx-rescue.xpm")));
-  setFixedSize(kvx::TwipsToPixels(kClientWidthTwips, logicalDpiX()),
-               kvx::TwipsToPixels(kClientHeightTwips, logicalDpiY()));
   for (const FormControl& control : Form1Controls()) {
     controls_by_name_[control.name] = MakeControl(control);
   }
   FitCaptions();
   SetTabOrder();
+  MakeStatusBar();
+  status_ = std::make_unique<ActionStatus>(static_cast<StatusBarView&>(*this));
   controls_ = std::make_unique<WidgetControls>(
       WidgetControls::Widgets{
           qobject_cast<QLineEdit*>(Control("Text1")), qobject_cast<QLineEdit*>(Control("Text2")),
@@ -90,13 +118,15 @@ QtWindow::QtWindow(DriveMap drives, std::unique_ptr<Dialogs> dialogs, QWidget* p
           qobject_cast<QRadioButton*>(Control("Option1")),
           qobject_cast<QRadioButton*>(Control("Option2")),
           qobject_cast<QPushButton*>(Control("Command2"))},
-      *dialogs_);
-  form_ = std::make_unique<Form1>(*controls_, *dialogs_, *platform_);
+      *dialogs_, *status_);
+  form_ = std::make_unique<Form1>(*controls_, *dialogs_, *platform_, *status_);
   ConnectHandlers();
   form_->Form_Load();
 }
 
-QtWindow::~QtWindow() = default;
+QtWindow::~QtWindow() { qApp->removeEventFilter(this); }
+
+Controls& QtWindow::controls() { return *controls_; }
 
 QWidget* QtWindow::MakeControl(const FormControl& control) {
   QWidget* container = *control.container ? Control(control.container) : this;
@@ -121,7 +151,70 @@ void QtWindow::ConnectHandlers() {
   on_click("Command5", &Form1::Command5_Click);
   on_click("Option1", &Form1::Option1_Click);
   on_click("Option2", &Form1::Option2_Click);
-  Control("Text2")->installEventFilter(this);
+  connect(qobject_cast<QLineEdit*>(Control("Text1")), &QLineEdit::textChanged, this,
+          [this] { form_->Text1_Change(); });
+  connect(stop_, &QPushButton::clicked, this, [this] { status_->RequestStop(); });
+  // Text2's double-click, and the input refused during an action, are caught
+  // where the application delivers them, before any widget sees them.
+  qApp->installEventFilter(this);
+}
+
+void QtWindow::MakeStatusBar() {
+  const int form_width = kvx::TwipsToPixels(kClientWidthTwips, logicalDpiX());
+  const int form_height = kvx::TwipsToPixels(kClientHeightTwips, logicalDpiY());
+  status_bar_ = new QStatusBar(this);
+  status_bar_->setObjectName(QStringLiteral("StatusBar"));
+  status_bar_->setSizeGripEnabled(false);
+  // A line sets the bar off from the form, as the system's own bars are.
+  status_bar_->setStyleSheet(QStringLiteral("QStatusBar { border-top: 1px solid palette(mid); }"));
+  status_text_ = new QLabel(status_bar_);
+  status_text_->setObjectName(QStringLiteral("StatusText"));
+  status_text_->setTextFormat(Qt::PlainText);
+  // A long line is cut at the bar's end rather than widening the window.
+  status_text_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+  progress_ = new QProgressBar(status_bar_);
+  progress_->setObjectName(QStringLiteral("Progress"));
+  progress_->setRange(0, 1000);
+  progress_->setTextVisible(false);
+  progress_->setFixedWidth(form_width / 5);
+  stop_ = new QPushButton(QStringLiteral("Stop"), status_bar_);
+  stop_->setObjectName(QStringLiteral("Stop"));
+  stop_->setAutoDefault(false);
+  stop_->setFocusPolicy(Qt::NoFocus);
+  status_bar_->addWidget(status_text_, 1);
+  status_bar_->addPermanentWidget(progress_);
+  status_bar_->addPermanentWidget(stop_);
+  const int bar_height = status_bar_->sizeHint().height();
+  status_bar_->setGeometry(0, form_height, form_width, bar_height);
+  setFixedSize(form_width, form_height + bar_height);
+}
+
+void QtWindow::ShowStatusText(const std::string& text, bool failure) {
+  status_text_->setText(QString::fromUtf8(text));
+  QPalette palette = status_bar_->palette();
+  if (failure) palette.setColor(QPalette::WindowText, Qt::darkRed);
+  status_text_->setPalette(palette);
+}
+
+void QtWindow::ShowProgressBar(std::optional<int> per_mille) {
+  progress_->setVisible(per_mille.has_value());
+  progress_->setValue(per_mille.value_or(0));
+}
+
+void QtWindow::EnableStop(bool enabled) { stop_->setEnabled(enabled); }
+
+void QtWindow::ProcessWindowEvents() { QCoreApplication::processEvents(); }
+
+bool QtWindow::FilterInputDuringAction(QObject* watched, QEvent* event) {
+  auto* widget = qobject_cast<QWidget*>(watched);
+  if (widget == nullptr || widget->window() != this || !IsUserInput(event->type())) return false;
+  if (event->type() == QEvent::KeyPress &&
+      static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+    status_->RequestStop();
+  }
+  const bool on_stop =
+      widget == stop_ && event->type() != QEvent::KeyPress && event->type() != QEvent::KeyRelease;
+  return !on_stop;
 }
 
 void QtWindow::FitCaptions() {
@@ -156,11 +249,16 @@ void QtWindow::SetTabOrder() {
 }
 
 void QtWindow::closeEvent(QCloseEvent* event) {
+  if (!form_->Form_QueryUnload()) {
+    event->ignore();
+    return;
+  }
   form_->Form_Unload();
   event->accept();
 }
 
 bool QtWindow::eventFilter(QObject* watched, QEvent* event) {
+  if (status_->Running()) return FilterInputDuringAction(watched, event);
   if (watched == Control("Text2") && event->type() == QEvent::MouseButtonDblClick) {
     form_->Text2_DblClick();
     return true;

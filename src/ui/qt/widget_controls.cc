@@ -7,13 +7,14 @@
 #include <QPushButton>
 #include <QRadioButton>
 
+#include "ui/form/action_status.h"
 #include "ui/form/dialogs.h"
 #include "ui/qt/display_text.h"
 
 namespace kvx {
 
-WidgetControls::WidgetControls(const Widgets& widgets, Dialogs& dialogs)
-    : widgets_(widgets), dialogs_(dialogs) {}
+WidgetControls::WidgetControls(const Widgets& widgets, Dialogs& dialogs, ActionStatus& status)
+    : widgets_(widgets), dialogs_(dialogs), status_(status) {}
 
 WidgetControls::~WidgetControls() { SetBusyPointer(false); }
 
@@ -23,6 +24,10 @@ std::string WidgetControls::Text2() const { return widgets_.text2->text().toUtf8
 
 void WidgetControls::SetText2(const std::string& text) {
   widgets_.text2->setText(QString::fromUtf8(text));
+}
+
+void WidgetControls::CloseWindow() {
+  QMetaObject::invokeMethod(widgets_.text1->window(), &QWidget::close, Qt::QueuedConnection);
 }
 
 void WidgetControls::SetCaption(Label label, const std::string& caption) {
@@ -63,17 +68,39 @@ void WidgetControls::SetBusyPointer(bool busy) {
   busy_ = busy;
   if (busy) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    // The display system shows the hourglass now, before the first read.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
   } else {
     QApplication::restoreOverrideCursor();
   }
 }
 
+template <typename Show>
+auto WidgetControls::WithNormalPointer(Show show) {
+  const bool was_busy = busy_;
+  SetBusyPointer(false);
+  auto answer = show();
+  SetBusyPointer(was_busy);
+  return answer;
+}
+
 void WidgetControls::ShowMessage(const std::string& text, const std::string& title) {
-  dialogs_.ShowMessage(text, MessageTitle(title));
+  WithNormalPointer([&] {
+    dialogs_.ShowMessage(text, MessageTitle(title));
+    return true;
+  });
 }
 
 bool WidgetControls::AskYesNo(const std::string& text, const std::string& title) {
-  return dialogs_.AskYesNo(text, MessageTitle(title));
+  return WithNormalPointer([&] { return dialogs_.AskYesNo(text, MessageTitle(title)); });
 }
+
+bool WidgetControls::StopRequested() { return status_.StopRequested(); }
+
+void WidgetControls::ReportProgress(std::int64_t done, std::int64_t total) {
+  status_.Progress(done, total);
+}
+
+void WidgetControls::ReportOutcome(const Outcome& outcome) { status_.Report(outcome); }
 
 }  // namespace kvx

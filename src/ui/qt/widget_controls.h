@@ -4,7 +4,8 @@
 // Texts cross as UTF-8; CR LF in captions and messages becomes a line break.
 // The busy pointer is an application override cursor, set at most once and
 // restored at most once, so the cursor stack stays balanced whatever the core
-// asks.
+// asks; message boxes show the normal pointer. Progress, outcome and stop
+// requests go to the window's action status.
 #pragma once
 
 #include "ui/form/form_view.h"
@@ -17,6 +18,7 @@ class QRadioButton;
 
 namespace kvx {
 
+class ActionStatus;
 class Dialogs;
 
 class WidgetControls final : public FormView {
@@ -33,7 +35,7 @@ class WidgetControls final : public FormView {
     QPushButton* command2;
   };
 
-  WidgetControls(const Widgets& widgets, Dialogs& dialogs);
+  WidgetControls(const Widgets& widgets, Dialogs& dialogs, ActionStatus& status);
   ~WidgetControls() override;
   WidgetControls(const WidgetControls&) = delete;
   WidgetControls& operator=(const WidgetControls&) = delete;
@@ -41,6 +43,7 @@ class WidgetControls final : public FormView {
   std::string Text1() const override;
   std::string Text2() const override;
   void SetText2(const std::string& text) override;
+  void CloseWindow() override;
   void SetCaption(Label label, const std::string& caption) override;
   void ClearList() override;
   void AppendLine(const std::string& line) override;
@@ -53,10 +56,18 @@ class WidgetControls final : public FormView {
   void SetBusyPointer(bool busy) override;
   void ShowMessage(const std::string& text, const std::string& title) override;
   bool AskYesNo(const std::string& text, const std::string& title) override;
+  bool StopRequested() override;
+  void ReportProgress(std::int64_t done, std::int64_t total) override;
+  void ReportOutcome(const Outcome& outcome) override;
 
  private:
+  // Runs `show` with the normal pointer, the busy one restored afterwards.
+  template <typename Show>
+  auto WithNormalPointer(Show show);
+
   Widgets widgets_;
   Dialogs& dialogs_;
+  ActionStatus& status_;
   bool busy_ = false;
 };
 

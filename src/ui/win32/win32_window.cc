@@ -17,6 +17,9 @@ namespace kvx {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"KvxRescueForm1";
+constexpr int kStopButtonId = 99;
+// The Stop button's width in twips; the progress bar takes a fifth of the bar.
+constexpr int kStopWidthTwips = 1200;
 // The point size the control table was drawn for.
 constexpr int kFontPoints = 8;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -126,8 +129,10 @@ Win32Window::Win32Window(Dialogs& dialogs, Platform& platform, bool quit_when_cl
                             CW_USEDEFAULT, CW_USEDEFAULT, 0, 0, nullptr, nullptr, instance, this);
   dpi_ = DpiOf(window_);
   CreateControls();
+  CreateStatusBar();
   Layout();
-  form_ = std::make_unique<Form1>(*this, dialogs_, platform_);
+  status_ = std::make_unique<ActionStatus>(static_cast<StatusBarView&>(*this));
+  form_ = std::make_unique<Form1>(*this, dialogs_, platform_, *status_);
   form_->Form_Load();
 }
 
@@ -166,21 +171,47 @@ void Win32Window::CreateControls() {
                     reinterpret_cast<DWORD_PTR>(this));
 }
 
-void Win32Window::Layout() {
-  RECT frame{0, 0, TwipsToPixels(kClientWidthTwips, dpi_),
-             TwipsToPixels(kClientHeightTwips, dpi_)};
-  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
-  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-  // AdjustWindowRectEx reckons the frame at the system's resolution; the
-  // client area is what must have the table's size, so it is measured.
-  RECT client;
-  GetClientRect(window_, &client);
-  SetWindowPos(window_, nullptr, 0, 0,
-               frame.right - frame.left + TwipsToPixels(kClientWidthTwips, dpi_) - client.right,
-               frame.bottom - frame.top + TwipsToPixels(kClientHeightTwips, dpi_) - client.bottom,
-               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+void Win32Window::CreateStatusBar() {
+  INITCOMMONCONTROLSEX classes{sizeof(classes), ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+  InitCommonControlsEx(&classes);
+  HINSTANCE instance = GetModuleHandleW(nullptr);
+  status_bar_ = CreateWindowExW(0, STATUSCLASSNAMEW, L"", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN,
+                                0, 0, 0, 0, window_, nullptr, instance, nullptr);
+  progress_ = CreateWindowExW(0, PROGRESS_CLASSW, L"", WS_CHILD, 0, 0, 0, 0, status_bar_, nullptr,
+                              instance, nullptr);
+  SendMessageW(progress_, PBM_SETRANGE32, 0, 1000);
+  stop_button_ = CreateWindowExW(
+      0, L"BUTTON", L"Stop", WS_CHILD | WS_VISIBLE | WS_DISABLED | BS_PUSHBUTTON, 0, 0, 0, 0,
+      status_bar_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStopButtonId)), instance, nullptr);
+  SetWindowSubclass(status_bar_, &Win32Window::StatusBarProcedure, 0,
+                    reinterpret_cast<DWORD_PTR>(this));
+  failure_icon_ = static_cast<HICON>(LoadImageW(nullptr, reinterpret_cast<LPCWSTR>(IDI_ERROR),
+                                                IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                                                GetSystemMetrics(SM_CYSMICON), LR_SHARED));
+}
 
+int Win32Window::LayoutStatusBar(HFONT font) {
+  SendMessageW(status_bar_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  SendMessageW(stop_button_, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
+  // The bar takes its height from its font and sits at the client area's foot.
+  SendMessageW(status_bar_, WM_SIZE, 0, 0);
+  const int width = TwipsToPixels(kClientWidthTwips, dpi_);
+  const int stop_width = TwipsToPixels(kStopWidthTwips, dpi_);
+  int parts[] = {width - width / 5 - stop_width, width - stop_width, -1};
+  SendMessageW(status_bar_, SB_SETPARTS, std::size(parts), reinterpret_cast<LPARAM>(parts));
+  RECT part;
+  SendMessageW(status_bar_, SB_GETRECT, 1, reinterpret_cast<LPARAM>(&part));
+  MoveWindow(progress_, part.left + 2, part.top + 2, part.right - part.left - 4,
+             part.bottom - part.top - 4, TRUE);
+  SendMessageW(status_bar_, SB_GETRECT, 2, reinterpret_cast<LPARAM>(&part));
+  MoveWindow(stop_button_, part.left + 1, part.top + 1, part.right - part.left - 2,
+             part.bottom - part.top - 2, TRUE);
+  RECT bar;
+  GetWindowRect(status_bar_, &bar);
+  return bar.bottom - bar.top;
+}
+
+void Win32Window::Layout() {
   NONCLIENTMETRICSW metrics{};
   metrics.cbSize = sizeof(metrics);
   SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof(metrics), &metrics, 0);
@@ -188,6 +219,23 @@ void Win32Window::Layout() {
   face.lfHeight = -MulDiv(kFontPoints, dpi_, 72);
   face.lfWidth = 0;
   HFONT font = FontFittingCaptions(CaptionRooms(dpi_), face, dpi_);
+
+  // The form's area, and the status bar under it.
+  const int width = TwipsToPixels(kClientWidthTwips, dpi_);
+  const int height = TwipsToPixels(kClientHeightTwips, dpi_) + LayoutStatusBar(font);
+  RECT frame{0, 0, width, height};
+  AdjustWindowRectEx(&frame, kWindowStyle, FALSE, 0);
+  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left, frame.bottom - frame.top,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  // AdjustWindowRectEx reckons the frame at the system's resolution; the
+  // client area is what must have the table's size, so it is measured.
+  RECT client;
+  GetClientRect(window_, &client);
+  SetWindowPos(window_, nullptr, 0, 0, frame.right - frame.left + width - client.right,
+               frame.bottom - frame.top + height - client.bottom,
+               SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+  LayoutStatusBar(font);
+
   for (const FormControl& control : Form1Controls()) {
     TwipsRect place = PlaceInWindow(control);
     HWND handle = Control(control.name);
@@ -230,6 +278,15 @@ LRESULT CALLBACK Win32Window::Text2Procedure(HWND edit, UINT message, WPARAM w, 
   return DefSubclassProc(edit, message, w, l);
 }
 
+// The Stop button is the bar's child: its click reaches the window this way.
+LRESULT CALLBACK Win32Window::StatusBarProcedure(HWND bar, UINT message, WPARAM w, LPARAM l,
+                                                 UINT_PTR, DWORD_PTR self) {
+  if (message == WM_COMMAND) {
+    return reinterpret_cast<Win32Window*>(self)->Handle(GetParent(bar), message, w, l);
+  }
+  return DefSubclassProc(bar, message, w, l);
+}
+
 LRESULT Win32Window::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
   switch (message) {
     case WM_COMMAND:
@@ -252,6 +309,7 @@ LRESULT Win32Window::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
       return 0;
     }
     case WM_CLOSE:
+      if (form_ && !form_->Form_QueryUnload()) return 0;
       DestroyWindow(window);
       return 0;
     case WM_DESTROY:
@@ -265,7 +323,10 @@ LRESULT Win32Window::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
 }
 
 void Win32Window::OnCommand(int id, int notification) {
-  if (notification != BN_CLICKED || !form_) return;
+  if (!form_) return;
+  if (id == ControlId(Form1Control("Text1")) && notification == EN_CHANGE) form_->Text1_Change();
+  if (notification != BN_CLICKED) return;
+  if (id == kStopButtonId) status_->RequestStop();
   static constexpr std::pair<const char*, void (Form1::*)()> kHandlers[] = {
       {"Command1", &Form1::Command1_Click}, {"Command2", &Form1::Command2_Click},
       {"Command3", &Form1::Command3_Click}, {"Command4", &Form1::Command4_Click},
@@ -282,6 +343,8 @@ std::string Win32Window::Text1() const { return WindowText(Control("Text1")); }
 std::string Win32Window::Text2() const { return WindowText(Control("Text2")); }
 
 void Win32Window::SetText2(const std::string& text) { SetWindowTextUtf8(Control("Text2"), text); }
+
+void Win32Window::CloseWindow() { PostMessageW(window_, WM_CLOSE, 0, 0); }
 
 void Win32Window::SetCaption(Label label, const std::string& caption) {
   const char* name = label == Label::Label1 ? "Label1" : label == Label::Label2 ? "Label2" : "Label3";
@@ -323,6 +386,8 @@ void Win32Window::SetRetrieveEnabled(bool enabled) { EnableWindow(Control("Comma
 void Win32Window::SetBusyPointer(bool busy) {
   busy_ = busy;
   SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(busy ? IDC_WAIT : IDC_ARROW)));
+  // The window is drawn as it is now before the first read.
+  if (busy && window_ != nullptr) UpdateWindow(window_);
 }
 
 void Win32Window::ShowMessage(const std::string& text, const std::string& title) {
@@ -338,6 +403,52 @@ bool Win32Window::AskYesNo(const std::string& text, const std::string& title) {
   bool yes = dialogs_.AskYesNo(text, MessageTitle(title));
   SetBusyPointer(was_busy);
   return yes;
+}
+
+bool Win32Window::StopRequested() { return status_->StopRequested(); }
+
+void Win32Window::ReportProgress(std::int64_t done, std::int64_t total) {
+  status_->Progress(done, total);
+}
+
+void Win32Window::ReportOutcome(const Outcome& outcome) { status_->Report(outcome); }
+
+void Win32Window::ShowStatusText(const std::string& text, bool failure) {
+  SendMessageW(status_bar_, SB_SETTEXTW, 0, reinterpret_cast<LPARAM>(WideText(text).c_str()));
+  SendMessageW(status_bar_, SB_SETICON, 0,
+               reinterpret_cast<LPARAM>(failure ? failure_icon_ : nullptr));
+}
+
+void Win32Window::ShowProgressBar(std::optional<int> per_mille) {
+  SendMessageW(progress_, PBM_SETPOS, static_cast<WPARAM>(per_mille.value_or(0)), 0);
+  ShowWindow(progress_, per_mille ? SW_SHOW : SW_HIDE);
+}
+
+void Win32Window::EnableStop(bool enabled) { EnableWindow(stop_button_, enabled); }
+
+bool Win32Window::RefusedDuringAction(const MSG& message) {
+  const bool key = message.message >= WM_KEYFIRST && message.message <= WM_KEYLAST;
+  const bool mouse = message.message >= WM_MOUSEFIRST && message.message <= WM_MOUSELAST;
+  const bool ours = message.hwnd == window_ || IsChild(window_, message.hwnd);
+  if (!ours || !(key || mouse)) return false;
+  if (message.message == WM_KEYDOWN && message.wParam == VK_ESCAPE) status_->RequestStop();
+  // Alt+F4 closes the window, which stops the action first.
+  if (message.message == WM_SYSKEYDOWN && message.wParam == VK_F4) return false;
+  return !(mouse && message.hwnd == stop_button_);
+}
+
+void Win32Window::ProcessWindowEvents() {
+  MSG message;
+  while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+    if (message.message == WM_QUIT) {
+      // Left for the thread's own message loop, once the action has ended.
+      PostQuitMessage(static_cast<int>(message.wParam));
+      return;
+    }
+    if (RefusedDuringAction(message)) continue;
+    TranslateMessage(&message);
+    DispatchMessageW(&message);
+  }
 }
 
 }  // namespace kvx

@@ -4,7 +4,12 @@
 //
 // The controls are all children of the window (a frame is a group box drawn
 // under the controls it holds), so their notifications reach the window.
-// Implements the controls port over them; texts cross as UTF-8.
+// Implements the controls port over them; texts cross as UTF-8. A status bar
+// under the form shows what the letter names, an action's progress and its
+// outcome; the window's client area grows by it. While an action runs, its
+// progress reports dispatch the window's pending messages but user input,
+// Esc and a click on Stop aside, so the window repaints, moves and can be
+// closed, which stops the action first.
 #pragma once
 
 #include <windows.h>
@@ -15,13 +20,14 @@
 #include <string_view>
 
 #include "platform/platform.h"
+#include "ui/form/action_status.h"
 #include "ui/form/dialogs.h"
 #include "ui/form/form1.h"
 #include "ui/form/form_view.h"
 
 namespace kvx {
 
-class Win32Window final : public FormView {
+class Win32Window final : public FormView, private StatusBarView {
  public:
   // Creates the window, hidden, and loads the form. `dialogs` and `platform`
   // outlive the window. When `quit_when_closed`, closing it ends the
@@ -37,12 +43,16 @@ class Win32Window final : public FormView {
   HWND handle() const { return window_; }
   // The control named in the form's table.
   HWND Control(std::string_view name) const;
+  // The status bar under the form and its Stop button.
+  HWND status_bar() const { return status_bar_; }
+  HWND stop_button() const { return stop_button_; }
   int dpi() const { return dpi_; }
   WindowState& state() { return form_->state(); }
 
   std::string Text1() const override;
   std::string Text2() const override;
   void SetText2(const std::string& text) override;
+  void CloseWindow() override;
   void SetCaption(Label label, const std::string& caption) override;
   void ClearList() override;
   void AppendLine(const std::string& line) override;
@@ -56,17 +66,34 @@ class Win32Window final : public FormView {
   void SetBusyPointer(bool busy) override;
   void ShowMessage(const std::string& text, const std::string& title) override;
   bool AskYesNo(const std::string& text, const std::string& title) override;
+  bool StopRequested() override;
+  void ReportProgress(std::int64_t done, std::int64_t total) override;
+  void ReportOutcome(const Outcome& outcome) override;
 
  private:
   static LRESULT CALLBACK WindowProcedure(HWND window, UINT message, WPARAM w, LPARAM l);
   static LRESULT CALLBACK Text2Procedure(HWND edit, UINT message, WPARAM w, LPARAM l,
                                          UINT_PTR id, DWORD_PTR self);
+  static LRESULT CALLBACK StatusBarProcedure(HWND bar, UINT message, WPARAM w, LPARAM l,
+                                             UINT_PTR id, DWORD_PTR self);
   LRESULT Handle(HWND window, UINT message, WPARAM w, LPARAM l);
   void CreateControls();
+  void CreateStatusBar();
+  // Places the status bar's parts, progress bar and Stop button at dpi_;
+  // returns the bar's height.
+  int LayoutStatusBar(HFONT font);
   // Places the window's client area and every control at dpi_, in a font of
   // that resolution.
   void Layout();
   void OnCommand(int id, int notification);
+  // Whether a queued message is user input the window refuses during an
+  // action; Esc asks the action to stop.
+  bool RefusedDuringAction(const MSG& message);
+
+  void ShowStatusText(const std::string& text, bool failure) override;
+  void ShowProgressBar(std::optional<int> per_mille) override;
+  void EnableStop(bool enabled) override;
+  void ProcessWindowEvents() override;
 
   Dialogs& dialogs_;
   Platform& platform_;
@@ -76,6 +103,11 @@ class Win32Window final : public FormView {
   HFONT font_ = nullptr;
   bool busy_ = false;
   std::map<std::string, HWND, std::less<>> controls_;
+  HWND status_bar_ = nullptr;
+  HWND progress_ = nullptr;
+  HWND stop_button_ = nullptr;
+  HICON failure_icon_ = nullptr;
+  std::unique_ptr<ActionStatus> status_;
   std::unique_ptr<Form1> form_;
 };
 

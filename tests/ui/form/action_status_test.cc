@@ -1,0 +1,183 @@
+// The status bar's texts, and the action status on a clock the test moves:
+// how often progress shows, what the bar says at rest, during an action and
+// after it, and the stop and close requests.
+#include "ui/form/action_status.h"
+
+#include <gtest/gtest.h>
+
+#include <optional>
+#include <string>
+
+#include "ui/form/status_text.h"
+
+namespace kvx {
+namespace {
+
+using std::chrono::milliseconds;
+
+struct ByteCountCase {
+  std::int64_t bytes;
+  const char* text;
+};
+
+class ByteCountTest : public ::testing::TestWithParam<ByteCountCase> {};
+
+TEST_P(ByteCountTest, ReadsAsAPersonWritesIt) {
+  EXPECT_EQ(ByteCount(GetParam().bytes), GetParam().text);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Amounts, ByteCountTest,
+    ::testing::Values(ByteCountCase{0, "0 bytes"}, ByteCountCase{1, "1 byte"},
+                      ByteCountCase{1023, "1023 bytes"}, ByteCountCase{1024, "1 KB"},
+                      ByteCountCase{200704, "196 KB"},
+                      // Just under a MB never shows as "1024 KB".
+                      ByteCountCase{1048575, "1.0 MB"}, ByteCountCase{1258291, "1.2 MB"},
+                      ByteCountCase{2040109465, "1.9 GB"},
+                      ByteCountCase{std::int64_t{3} << 40, "3.0 TB"}),
+    [](const auto& info) { return "Bytes" + std::to_string(info.param.bytes); });
+
+TEST(DurationTest, CountsSecondsThenMinutesThenHours) {
+  EXPECT_EQ(Duration(0), "0 s");
+  EXPECT_EQ(Duration(59), "59 s");
+  EXPECT_EQ(Duration(185), "3 min 5 s");
+  EXPECT_EQ(Duration(7620), "2 h 7 min");
+}
+
+struct ProgressCase {
+  const char* name;
+  std::int64_t done;
+  std::int64_t total;
+  double seconds;
+  const char* text;
+};
+
+class ProgressTextTest : public ::testing::TestWithParam<ProgressCase> {};
+
+TEST_P(ProgressTextTest, ShowsWhatIsKnown) {
+  const ProgressCase& c = GetParam();
+  EXPECT_EQ(ProgressText("Read", c.done, c.total, c.seconds), c.text);
+}
+
+constexpr std::int64_t kGiB = std::int64_t{1} << 30;
+
+INSTANTIATE_TEST_SUITE_P(
+    Reports, ProgressTextTest,
+    ::testing::Values(ProgressCase{"HalfWay", kGiB, 2 * kGiB, 10,
+                                   "Read 1.0 GB of 2.0 GB (50 %), 102.4 MB/s, 10 s left"},
+                      // Rounded up: a second left is not "0 s left".
+                      ProgressCase{"AlmostDone", 2 * kGiB - 1000, 2 * kGiB, 20,
+                                   "Read 2.0 GB of 2.0 GB (99 %), 102.4 MB/s, 1 s left"},
+                      ProgressCase{"TooEarlyForARate", 4096, 8192, 0.05,
+                                   "Read 4 KB of 8 KB (50 %)"},
+                      ProgressCase{"NothingReadYet", 0, 8192, 3, "Read 0 bytes of 8 KB (0 %)"},
+                      ProgressCase{"SizeUnknown", 3 << 20, -1, 2, "Read 3.0 MB, 1.5 MB/s"},
+                      // A device larger than it said: no percentage past 100, no time left.
+                      ProgressCase{"PastTheTotal", 3 << 20, 1 << 20, 1, "Read 3.0 MB, 3.0 MB/s"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Logs what the action status shows.
+struct RecordingBar final : StatusBarView {
+  std::string text;
+  bool failure = false;
+  std::optional<int> progress;
+  bool stop_enabled = true;
+  int shown = 0;
+  int event_passes = 0;
+
+  void ShowStatusText(const std::string& t, bool f) override {
+    text = t;
+    failure = f;
+    ++shown;
+  }
+  void ShowProgressBar(std::optional<int> per_mille) override { progress = per_mille; }
+  void EnableStop(bool enabled) override { stop_enabled = enabled; }
+  void ProcessWindowEvents() override { ++event_passes; }
+};
+
+struct ActionStatusTest : ::testing::Test {
+  RecordingBar bar;
+  ActionStatus::Clock::time_point now{};
+  ActionStatus status{bar, [this] { return now; }};
+};
+
+TEST_F(ActionStatusTest, StartsAtRestWithoutProgressOrStop) {
+  EXPECT_FALSE(bar.progress);
+  EXPECT_FALSE(bar.stop_enabled);
+  status.ShowAtRest("/dev/sdb");
+  EXPECT_EQ(bar.text, "/dev/sdb");
+  EXPECT_FALSE(status.Running());
+}
+
+TEST_F(ActionStatusTest, ShowsProgressAtMostTenTimesASecondAndHandlesEventsEachTime) {
+  status.Begin(ActionKind::kRead);
+  EXPECT_TRUE(bar.stop_enabled);
+  EXPECT_EQ(bar.progress, 0);
+  for (int ms : {0, 50, 99, 100, 150, 250}) {
+    now = ActionStatus::Clock::time_point{} + milliseconds(ms);
+    status.Progress(ms * 1000, 1000000);
+  }
+  EXPECT_EQ(bar.event_passes, 3);  // at 0, 100 and 250 ms
+  EXPECT_EQ(bar.text, "Read 244 KB of 976 KB (25 %), 976 KB/s, 1 s left");
+  EXPECT_EQ(bar.progress, 250);
+}
+
+TEST_F(ActionStatusTest, ARetrieveCountsWhatItCopied) {
+  status.Begin(ActionKind::kCopy);
+  status.Progress(2048, 4096);
+  EXPECT_EQ(bar.text, "Copied 2 KB of 4 KB (50 %)");
+}
+
+TEST_F(ActionStatusTest, OutcomeStaysUntilTheLetterChanges) {
+  status.ShowAtRest("/dev/sdb");
+  status.Begin(ActionKind::kRead);
+  status.Progress(10, 100);
+  status.Report({Outcome::kFailed, "/dev/sdb: permission denied"});
+  EXPECT_FALSE(status.End());
+  EXPECT_EQ(bar.text, "Failed: /dev/sdb: permission denied");
+  EXPECT_TRUE(bar.failure);
+  EXPECT_FALSE(bar.progress);
+  EXPECT_FALSE(bar.stop_enabled);
+  status.ShowAtRest("/dev/sdc");
+  EXPECT_EQ(bar.text, "/dev/sdc");
+  EXPECT_FALSE(bar.failure);
+}
+
+TEST_F(ActionStatusTest, AnActionWithoutOutcomeLeavesTheBarAtRest) {
+  status.ShowAtRest("/dev/sdb");
+  status.Begin(ActionKind::kRead);
+  status.Progress(10, 100);
+  status.ShowAtRest("/dev/sdc");  // not shown over the progress
+  EXPECT_NE(bar.text, "/dev/sdc");
+  status.End();
+  EXPECT_EQ(bar.text, "/dev/sdc");
+}
+
+TEST_F(ActionStatusTest, StopReachesOnlyALongActionAndOnlyTheOneRunning) {
+  status.RequestStop();
+  status.Begin(ActionKind::kShort);
+  EXPECT_FALSE(status.StopRequested());
+  status.RequestStop();
+  EXPECT_FALSE(status.StopRequested());
+  status.End();
+  status.Begin(ActionKind::kRead);
+  EXPECT_FALSE(status.StopRequested());
+  status.RequestStop();
+  EXPECT_TRUE(status.StopRequested());
+  status.End();
+  status.Begin(ActionKind::kCopy);
+  EXPECT_FALSE(status.StopRequested());
+}
+
+TEST_F(ActionStatusTest, CloseDuringAnActionStopsItAndWaitsForItsEnd) {
+  EXPECT_TRUE(status.MayClose());
+  status.Begin(ActionKind::kRead);
+  EXPECT_FALSE(status.MayClose());
+  EXPECT_TRUE(status.StopRequested());
+  EXPECT_TRUE(status.End());
+  status.Begin(ActionKind::kRead);
+  EXPECT_FALSE(status.End());
+}
+
+}  // namespace
+}  // namespace kvx
