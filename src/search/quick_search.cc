@@ -46,7 +46,11 @@ void QuickSearch(WindowState& state, Controls& controls, Platform& platform) {
   state.FoundFiles.Clear(controls);
 
   EntryRegion entries = FindEntryRegion(card, controls);
-  if (entries.probe == RegionProbe::kNotFound) return;
+  if (entries.probe == RegionProbe::kNotFound) {
+    controls.ReportOutcome(
+        {Outcome::kDone, NothingToSearchOutcome(kQuickSearchAction, kEntriesRegion)});
+    return;
+  }
   if (IsLayout(entries.probe)) {
     const CardLayout& layout = LayoutOf(entries.probe);
     std::span<const std::byte> block(entries.block);
@@ -68,7 +72,19 @@ void QuickSearch(WindowState& state, Controls& controls, Platform& platform) {
     }
   }
 
-  if (IsLayout(FindDataRegion(card, controls))) card.VolumeHandle.reset();
+  RegionProbe data_region = FindDataRegion(card, controls);
+  if (IsLayout(data_region)) card.VolumeHandle.reset();
+
+  if (entries.probe == RegionProbe::kTroubleReading) {
+    controls.ReportOutcome({Outcome::kFailed,
+                            RegionReadFailedOutcome(kQuickSearchAction, kEntriesRegion, "")});
+  } else if (data_region == RegionProbe::kTroubleReading) {
+    controls.ReportOutcome({Outcome::kFailed,
+                            RegionReadFailedOutcome(kQuickSearchAction, kDataRegionName, "")});
+  } else {
+    controls.ReportOutcome(
+        {Outcome::kDone, ListedOutcome(kQuickSearchAction, state.FoundFiles.FoundCount())});
+  }
 }
 
 }  // namespace kvx
