@@ -81,11 +81,13 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
 
     const std::int64_t size = ChosenSize(state, *file);
     std::int64_t written = 0;
+    bool stop = false;
     CopyResult result =
         CopyFromCard(state.Card, file->StartOffset, size, *target, buffer, [&](std::int64_t done) {
           written = done;
           controls.ReportProgress(done_before + done, selection.bytes);
-          return !controls.StopRequested();
+          stop = controls.StopRequested();
+          return !stop;
         });
     target.reset();  // closed before the user looks at what was written
     if (result == CopyResult::kWriteFailed) {
@@ -97,6 +99,8 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
     }
     ++copied;
     done_before += size;
+    // Asked during the file's last read: the file is whole, the next not begun.
+    if (stop) return partly(Outcome::kStopped, kStoppedBetweenFilesReason);
   }
   return {Outcome::kDone, CopiedOutcome(copied, done_before, controls.Text2())};
 }

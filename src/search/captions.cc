@@ -75,7 +75,7 @@ std::string FileCount(int count) {
 }
 
 std::string LetterTooLowOutcome(const std::string& letter) {
-  return "letter \"" + letter + "\" is below D: type the card's letter";
+  return "letter " + letter + " is below D: type the card's letter";
 }
 
 std::string CannotOpenOutcome(const std::string& letter, const std::string& reason) {

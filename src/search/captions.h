@@ -103,6 +103,7 @@ std::string CannotWriteReason(const std::string& name, std::int64_t written,
                               const std::string& reason);
 // "stopped, DATA0003.KVX: 1.2 MB of 2.0 MB".
 std::string StoppedCopyReason(const std::string& name, std::int64_t written, std::int64_t size);
+inline constexpr char kStoppedBetweenFilesReason[] = "stopped";
 // "DATA0002.KVX: unread sectors in the image".
 std::string UnreadSectorsReason(const std::string& name);
 inline constexpr char kNothingSelectedOutcome[] = "Retrieve: no line selected";
