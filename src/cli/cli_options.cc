@@ -17,11 +17,17 @@ constexpr const char* kCliDescription =
     "Finds KVX recordings on an SD card read as a raw volume, never writing to it,\n"
     "and copies the chosen ones into a directory, never overwriting a file.";
 
+constexpr const char* kActionName = "quick|explore|comb|image";
+constexpr const char* kImagePathName = "OUT.img";
+
 constexpr const char* kFooter =
     "Actions:\n"
     "  quick    Quick Search: lists the root directory's entries, deleted ones too\n"
     "  explore  Explore: walks the data region from header to header\n"
     "  comb     Comb Through: tests every sector boundary for a header (no question asked)\n"
+    "  image OUT.img\n"
+    "           copies the whole card into OUT.img and what could not be read into\n"
+    "           OUT.img.map, never over an existing file (--letter, --drive, --progress)\n"
     "\n"
     "Each action's outcome, or the reason it failed, goes to stderr as one line\n"
     "(and, with --json, into the \"diagnostics\" list). Ctrl+C stops a long action\n"
@@ -30,7 +36,8 @@ constexpr const char* kFooter =
     "Exit status: 0 when the action ran to a normal end; 1 when it ended at a\n"
     "failure (the card could not be opened or read, a target file could not be\n"
     "created or written, an existing file stopped the retrieval); 2 for a usage\n"
-    "error; 130 after Ctrl+C.\n";
+    "error; 130 after Ctrl+C. image: 1 when it stopped at a failure or nothing was\n"
+    "written.\n";
 
 // One 0-based line number: digits only. A number too large for an int is
 // past the last line of any list, so it stands as INT_MAX, a line no list
@@ -78,16 +85,33 @@ void ReadAction(const std::string& action, CliOptions& options) {
     options.action = CliAction::kExplore;
   } else if (action == "comb") {
     options.action = CliAction::kCombThrough;
+  } else if (action == "image") {
+    options.action = CliAction::kImage;
   } else {
     throw CLI::ValidationError("unknown action \"" + action +
-                               "\": expected quick, explore or comb");
+                               "\": expected quick, explore, comb or image");
   }
+}
+
+// What CLI11 cannot say of the positionals: one action or --list-drives, and
+// a path after image only.
+std::string ActionFault(const CLI::App& app, const CliOptions& options) {
+  const bool action_given = app.get_option(kActionName)->count() > 0;
+  const bool path_given = app.get_option(kImagePathName)->count() > 0;
+  if (options.list_drives) return action_given ? "--list-drives takes no action" : "";
+  if (!action_given) return "an action is required: quick, explore, comb or image (see --help)";
+  if (options.action == CliAction::kImage) {
+    return options.image_path.empty()
+               ? "image expects the path of the image to create: image OUT.img"
+               : "";
+  }
+  return path_given ? "unexpected argument \"" + options.image_path + "\" (see --help)" : "";
 }
 
 // The command line, each option read into `options`.
 void DefineOptions(CLI::App& app, CliOptions& options) {
   SetUpCommandLine(app, kFooter);
-  if (kPlatformUsesDriveMap) AddDriveOption(app, options.drives);
+  AddDriveOption(app, options.drives);
   app.add_option("--letter", options.letter,
                  "the drive-letter box as typed; its first character counts (default E)")
       ->type_name("TEXT");
@@ -110,13 +134,17 @@ void DefineOptions(CLI::App& app, CliOptions& options) {
                "print one JSON object: labels, lines, messages, button states")
       ->disable_flag_override();
   app.add_flag("--progress", options.progress,
-               "show how far comb and --retrieve have come, on stderr")
+               "show how far comb, image and --retrieve have come, on stderr")
+      ->disable_flag_override();
+  app.add_flag("--list-drives", options.list_drives,
+               "list the drive letters and what each one reads, one line each,\n"
+               "instead of an action")
       ->disable_flag_override();
   app.add_option_function<std::string>(
-         "quick|explore|comb",
-         [&options](const std::string& action) { ReadAction(action, options); },
+         kActionName, [&options](const std::string& action) { ReadAction(action, options); },
          "the action, one of those below")
-      ->required()
+      ->type_name("");
+  app.add_option(kImagePathName, options.image_path, "the image that image creates")
       ->type_name("");
 }
 
@@ -129,6 +157,7 @@ CliParse ParseCliOptions(const std::vector<std::string>& args) {
   CommandLineOutcome outcome = ParseCommandLine(app, args);
   parse.options.help = outcome.help;
   parse.error = outcome.error;
+  if (parse.error.empty() && !parse.options.help) parse.error = ActionFault(app, parse.options);
   return parse;
 }
 

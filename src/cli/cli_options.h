@@ -2,6 +2,8 @@
 //   kvx-rescue-cli [--drive L=PATH]... [--letter TEXT] [--target DIR]
 //                  [--size header|fat] [--retrieve all|I,J,...] [--json]
 //                  [--progress] quick|explore|comb
+//   kvx-rescue-cli [--drive L=PATH]... [--letter TEXT] [--progress] image OUT.img
+//   kvx-rescue-cli [--drive L=PATH]... --list-drives
 #pragma once
 
 #include <optional>
@@ -13,7 +15,7 @@
 
 namespace kvx {
 
-enum class CliAction { kQuickSearch, kExplore, kCombThrough };
+enum class CliAction { kQuickSearch, kExplore, kCombThrough, kImage };
 
 struct CliOptions {
   DriveMap drives;
@@ -27,7 +29,9 @@ struct CliOptions {
   bool json = false;
   bool progress = false;
   bool help = false;
+  bool list_drives = false;  // list what the letters lead to instead of an action
   CliAction action = CliAction::kQuickSearch;
+  std::string image_path;  // kImage: the image to create
 
   bool retrieves() const { return retrieve_all || !retrieve_lines.empty(); }
 };

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "cli/cli_options.h"
+#include "cli/image_command.h"
 #include "cli/interrupt_as_stop.h"
 #include "cli/json_report.h"
 #include "cli/progress_display.h"
@@ -62,6 +63,7 @@ void RunSearch(CliAction action, WindowState& state, CliControls& controls, Plat
       CombThrough(state, controls, platform);
       controls.EndProgress();
       break;
+    case CliAction::kImage: break;  // not a search: Run hands it to the imager
   }
 }
 
@@ -82,8 +84,17 @@ int ExitStatus(const MemoryControls& controls, const InterruptAsStop& interrupt)
   return 0;
 }
 
+int ListDrives(const DriveMap& drives) {
+  for (const std::string& line : DriveDescriptions(drives)) std::printf("%s\n", line.c_str());
+  return 0;
+}
+
 int Run(const CliOptions& options) {
+  if (options.list_drives) return ListDrives(options.drives);
   auto platform = NewSystemPlatform(options.drives);
+  if (options.action == CliAction::kImage) {
+    return RunImageCommand(*platform, options.letter, options.image_path, options.progress);
+  }
   auto state = std::make_unique<WindowState>();
   InterruptAsStop interrupt;
   CliControls controls(options.progress, interrupt);

@@ -18,10 +18,13 @@ void AddDriveOption(CLI::App& app, DriveMap& drives) {
              if (auto error = drives.Add(mapping)) throw CLI::ValidationError(*error);
            }
          },
-         "read drive letter L from PATH, a block device or a card image\n"
-         "(repeatable; a letter with no mapping cannot be opened)")
+         "read drive letter L from PATH, a block device or a card image;\n"
+         "PATH@N reads its partition N (repeatable; on Linux, once given,\n"
+         "a letter with no mapping cannot be opened)")
       ->type_name("L=PATH")
-      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll);
+      ->multi_option_policy(CLI::MultiOptionPolicy::TakeAll)
+      // One mapping per --drive: the words after it are the action's.
+      ->allow_extra_args(false);
 }
 
 CommandLineOutcome ParseCommandLine(CLI::App& app, const std::vector<std::string>& args) {

@@ -1,25 +1,40 @@
 // Which block device or card image stands for which drive letter, on systems
-// without drive letters. Built from "--drive L=PATH" options.
+// without drive letters, and on any system for card images. Built from
+// "--drive L=PATH" and "--drive L=PATH@N" options.
 #pragma once
 
 #include <map>
 #include <optional>
 #include <string>
+#include <vector>
+
+#include "platform/volume_location.h"
 
 namespace kvx {
 
 class DriveMap {
  public:
-  // Adds one "L=PATH" mapping (the letter A-Z in either case, a non-empty
-  // path). Returns an error message for a malformed one, nullopt on success.
-  // A later mapping of the same letter replaces the earlier one.
+  // Adds one "L=PATH" or "L=PATH@N" mapping (the letter A-Z in either case, a
+  // non-empty path; N from 1 to 4 names that partition of the path's table).
+  // Returns an error message for a malformed one, nullopt on success. A later
+  // mapping of the same letter replaces the earlier one.
   std::optional<std::string> Add(const std::string& option);
+
+  // Maps `letter` (A-Z, either case) to `location`, replacing any mapping.
+  void Set(char letter, VolumeLocation location);
+
+  // Where `letter` leads, or nullopt when the letter has no mapping.
+  std::optional<VolumeLocation> LocationOf(const std::string& letter) const;
 
   // The path mapped to `letter`, or nullopt when the letter has no mapping.
   std::optional<std::string> PathOf(const std::string& letter) const;
 
+  bool empty() const { return locations_.empty(); }
+  // One "L: PATH" or "L: PATH@N" line per mapping, in letter order.
+  std::vector<std::string> Descriptions() const;
+
  private:
-  std::map<char, std::string> paths_;
+  std::map<char, VolumeLocation> locations_;
 };
 
 }  // namespace kvx

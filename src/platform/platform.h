@@ -7,10 +7,12 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "platform/target_file.h"
 #include "platform/volume.h"
+#include "platform/volume_location.h"
 
 namespace kvx {
 
@@ -22,9 +24,24 @@ class Platform {
   // or nullptr when it cannot be opened.
   virtual std::unique_ptr<Volume> OpenVolume(const std::string& letter) = 0;
 
+  // Where drive `letter` leads at this moment, for OpenVolumeAt later, when
+  // the letter may lead elsewhere; nullopt when it leads nowhere. Where
+  // letters never move, the location is the letter itself.
+  virtual std::optional<VolumeLocation> LocationOf(const std::string& letter) {
+    return VolumeLocation{letter, 0};
+  }
+
+  // The raw volume at `location` (as LocationOf gave it), or nullptr.
+  virtual std::unique_ptr<Volume> OpenVolumeAt(const VolumeLocation& location) {
+    return OpenVolume(location.path);
+  }
+
   // True when `path` (UTF-8) names an existing ordinary file; trailing blanks
   // of its last component are ignored, as they are when the file is created.
   virtual bool FileExists(const std::string& path) = 0;
+
+  // True when `path` (UTF-8) names an existing directory.
+  virtual bool DirectoryExists(const std::string& path) = 0;
 
   // Creates `path` (UTF-8, trailing blanks of the last component dropped) as a
   // new file; nullptr when it exists already or cannot be created.

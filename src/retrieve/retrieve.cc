@@ -21,6 +21,27 @@ namespace {
 // fixed, modest share of memory whatever the files' sizes.
 constexpr std::size_t kCopyChunkSize = std::size_t{1} << 20;
 
+// Text2 as the start of every target path: a directory typed without its
+// final separator gets one, so the files go into it and not beside it.
+std::string TargetPrefix(const std::string& text2, Platform& platform) {
+  if (text2.empty() || kPathSeparatorsHere.find(text2.back()) != std::string_view::npos ||
+      !platform.DirectoryExists(text2)) {
+    return text2;
+  }
+  return text2 + kPathSeparatorsHere.front();
+}
+
+// Opens the card the list came from: the offsets and names in the list are
+// that card's, whatever Text1 holds by now. Before any search, Text1's card.
+bool OpenListedCard(WindowState& state, Controls& controls, Platform& platform) {
+  if (!state.ListedCard) {
+    return OpenCard(state.Card, platform, DriveLetterFromText(controls.Text1()));
+  }
+  state.Card.VolumeHandle.reset();
+  state.Card.VolumeHandle = platform.OpenVolumeAt(*state.ListedCard);
+  return state.Card.VolumeHandle != nullptr;
+}
+
 std::int64_t ChosenSize(const WindowState& state, const FoundFile& file) {
   return std::max<std::int64_t>(
       state.SizeMode == SizeChoice::kByFat ? file.SizeByFat : file.SizeByHeader, 0);
@@ -66,9 +87,9 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
     const FoundFile* file = state.FoundFiles.Record(line);
     if (file == nullptr || !controls.IsSelected(line)) continue;
 
-    // Text2 is read for every file: it is the prefix exactly as typed.
+    // Text2 is read for every file.
     const std::string name = TargetName(file->FileName, kNameCharactersRefusedHere);
-    std::string path = controls.Text2() + name;
+    std::string path = TargetPrefix(controls.Text2(), platform) + name;
     if (platform.FileExists(path)) {
       controls.ShowMessage(TargetExistsMessage(path), kExistsTitle);
       return partly(Outcome::kFailed, TargetExistsReason(ShownName(name)));
@@ -108,10 +129,9 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
 }  // namespace
 
 void Retrieve(WindowState& state, Controls& controls, Platform& platform) {
-  const std::string letter = DriveLetterFromText(controls.Text1());
-  if (!OpenCard(state.Card, platform, letter)) {
+  if (!OpenListedCard(state, controls, platform)) {
     controls.ShowMessage(kCannotReadForRetrieveMessage, kApplicationTitle);
-    controls.ReportOutcome({Outcome::kFailed, CannotOpenOutcome(letter, "")});
+    controls.ReportOutcome({Outcome::kFailed, kCannotOpenSearchedCardOutcome});
     return;
   }
   controls.SetBusyPointer(true);

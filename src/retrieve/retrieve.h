@@ -1,6 +1,8 @@
 // Retrieve (Command2): copies the file of every selected List1 line, from the
-// last line to the first, into a new file named Text2 + its FileName. Never
-// overwrites a file and never writes outside the directory Text2 names.
+// last line to the first, out of the card the list came from, into a new file
+// named Text2 + its FileName (Text2 with a separator added when it names a
+// directory without one). Never overwrites a file and never writes outside the
+// directory Text2 names.
 #pragma once
 
 #include "controls/controls.h"

@@ -107,6 +107,7 @@ inline constexpr char kStoppedBetweenFilesReason[] = "stopped";
 // "DATA0002.KVX: unread sectors in the image".
 std::string UnreadSectorsReason(const std::string& name);
 inline constexpr char kNothingSelectedOutcome[] = "Retrieve: no line selected";
+inline constexpr char kCannotOpenSearchedCardOutcome[] = "cannot open the searched card";
 
 // The report for Label2: seven lines for a recognised card (generation 0 and
 // up), four for any other.

@@ -2,6 +2,7 @@
 
 #include <string>
 
+#include "card/card_prologue.h"
 #include "search/captions.h"
 #include "search/card_steps.h"
 
@@ -17,6 +18,7 @@ bool OpenHeaderSearch(WindowState& state, Controls& controls, Platform& platform
     return false;
   }
   state.FoundFiles.Clear(controls);
+  state.ListedCard = platform.LocationOf(DriveLetterFromText(controls.Text1()));
   return true;
 }
 

@@ -13,8 +13,8 @@ namespace kvx {
 // Run once the action's own captions are set and the hourglass shows: hides
 // the size options and sets SizeMode to kByHeader (the options' selection
 // stays), empties Label3, runs the card prologue (FoundCount 0 once the card
-// is open) and empties List1. Returns false, with the default pointer back,
-// when the prologue ended the action.
+// is open) and empties List1, recording the card in ListedCard. Returns false,
+// with the default pointer back, when the prologue ended the action.
 bool OpenHeaderSearch(WindowState& state, Controls& controls, Platform& platform);
 
 // Lists the file whose header states `length` at card offset `offset`, named

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "card/card_layout.h"
+#include "card/card_prologue.h"
 #include "card/file_header.h"
 #include "card/little_endian.h"
 #include "search/captions.h"
@@ -44,6 +45,7 @@ void QuickSearch(WindowState& state, Controls& controls, Platform& platform) {
   state.SizesDiffer = false;
   if (!CardPrologue(card, controls, platform, [&] { controls.SetRetrieveEnabled(false); })) return;
   state.FoundFiles.Clear(controls);
+  state.ListedCard = platform.LocationOf(DriveLetterFromText(controls.Text1()));
 
   EntryRegion entries = FindEntryRegion(card, controls);
   if (entries.probe == RegionProbe::kNotFound) {

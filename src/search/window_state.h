@@ -3,7 +3,10 @@
 // action; a fresh one is the state of a window just loaded.
 #pragma once
 
+#include <optional>
+
 #include "card/card_volume.h"
+#include "platform/volume_location.h"
 #include "search/found_file_list.h"
 #include "search/size_choice.h"
 
@@ -14,6 +17,9 @@ struct WindowState {
   FoundFileList FoundFiles;
   SizeChoice SizeMode = SizeChoice::kByHeader;  // the size Retrieve copies
   bool SizesDiffer = false;  // a line of this Quick Search showed two sizes
+  // The card whose files List1 shows, recorded by the search that filled it;
+  // Retrieve reads this card, whatever Text1 holds by then.
+  std::optional<VolumeLocation> ListedCard;
 };
 
 }  // namespace kvx

@@ -15,9 +15,8 @@ void DefineOptions(CLI::App& app, DriveMap& drives) {
 
 }  // namespace
 
-WindowOptions ParseWindowOptions(const std::vector<std::string>& args, bool uses_drive_map) {
+WindowOptions ParseWindowOptions(const std::vector<std::string>& args) {
   WindowOptions options;
-  if (!uses_drive_map) return options;
   CLI::App app(kWindowDescription, "kvx-rescue");
   DefineOptions(app, options.drives);
   CommandLineOutcome outcome = ParseCommandLine(app, args);

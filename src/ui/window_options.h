@@ -1,7 +1,7 @@
 // The command line of kvx-rescue:
 //   kvx-rescue [--drive L=PATH]... [--help]
-// where the system has no drive letters; elsewhere the program takes no
-// options and its command line is not read.
+// On Linux the letters lead to the removable volumes without --drive; on
+// Windows to the volumes of those letters, and --drive maps letters to images.
 #pragma once
 
 #include <string>
@@ -17,7 +17,7 @@ struct WindowOptions {
   std::string error;  // one line; empty when the command line is sound
 };
 
-WindowOptions ParseWindowOptions(const std::vector<std::string>& args, bool uses_drive_map);
+WindowOptions ParseWindowOptions(const std::vector<std::string>& args);
 
 std::string WindowUsage();
 

@@ -4,8 +4,6 @@
 
 #include <climits>
 
-#include "platform/system_platform.h"
-
 namespace kvx {
 namespace {
 
@@ -24,16 +22,27 @@ TEST(CliOptionsTest, ReadsEveryOptionInEitherSpelling) {
   EXPECT_EQ(o.action, CliAction::kCombThrough);
 }
 
-// Only a system without drive letters takes --drive; on Windows a letter names a volume.
-TEST(CliOptionsTest, DriveOptionExistsWhereLettersMustBeMapped) {
-  CliParse parse = Parse({"--drive", "e=/tmp/card.img", "--drive=F=/dev/sdb", "quick"});
-  if (kPlatformUsesDriveMap) {
-    ASSERT_EQ(parse.error, "");
-    EXPECT_EQ(parse.options.drives.PathOf("E"), "/tmp/card.img");
-    EXPECT_EQ(parse.options.drives.PathOf("F"), "/dev/sdb");
-  } else {
-    EXPECT_EQ(parse.error, "unexpected argument \"--drive\" (see --help)");
-  }
+// --drive exists on every system: on Windows it maps letters to card images.
+TEST(CliOptionsTest, DriveMapsLettersToPathsAndPartitions) {
+  CliParse parse = Parse({"--drive", "e=/tmp/card.img", "--drive=F=/dev/sdb@2", "quick"});
+  ASSERT_EQ(parse.error, "");
+  EXPECT_EQ(parse.options.drives.LocationOf("E"), (VolumeLocation{"/tmp/card.img", 0}));
+  EXPECT_EQ(parse.options.drives.LocationOf("F"), (VolumeLocation{"/dev/sdb", 2}));
+}
+
+TEST(CliOptionsTest, ImageTakesTheOnePathItWritesTo) {
+  CliParse parse = Parse({"--letter", "F", "image", "out.img", "--progress"});
+  ASSERT_EQ(parse.error, "");
+  EXPECT_EQ(parse.options.action, CliAction::kImage);
+  EXPECT_EQ(parse.options.image_path, "out.img");
+  EXPECT_TRUE(parse.options.progress);
+}
+
+TEST(CliOptionsTest, ListDrivesStandsInsteadOfAnAction) {
+  CliParse parse = Parse({"--drive", "E=/a.img", "--list-drives"});
+  ASSERT_EQ(parse.error, "");
+  EXPECT_TRUE(parse.options.list_drives);
+  EXPECT_FALSE(Parse({"--list-drives", "quick"}).error.empty());
 }
 
 // The value after an unknown option lands on the action; the option is the fault.
@@ -76,6 +85,9 @@ INSTANTIATE_TEST_SUITE_P(CommandLines, CliUsageErrorTest,
                          ::testing::Values(std::vector<std::string>{},
                                            std::vector<std::string>{"scan"},
                                            std::vector<std::string>{"quick", "comb"},
+                                           std::vector<std::string>{"image"},
+                                           std::vector<std::string>{"image", ""},
+                                           std::vector<std::string>{"--json", "quick", "out.img"},
                                            std::vector<std::string>{"--drive", "EE=/x", "quick"},
                                            std::vector<std::string>{"--drive", "1=/x", "quick"},
                                            std::vector<std::string>{"--drive", "E=", "quick"},

@@ -124,6 +124,29 @@ for action in quick explore comb; do
     fail "$action: second retrieval"
   fi
 done
+
+# --list-drives: one line per mapping, nothing else.
+listing=$("$cli" --drive "F=$work/demo.img@2" --drive "E=$work/demo.img" --list-drives)
+[ $? -eq 0 ] && [ "$listing" == "E: $work/demo.img"$'\n'"F: $work/demo.img@2" ] &&
+  pass "--list-drives lists the mappings" || fail "--list-drives: $listing"
+
+# image: the copy reads as the card does; a second image to the same path
+# fails and leaves the image and its map as they were.
+copy="$work/copy.img"
+if "$cli" --drive "E=$work/demo.img" image "$copy" >/dev/null && cmp -s "$copy" "$work/demo.img" &&
+   [ -f "$copy.map" ] &&
+   cmp -s <("$cli" --json --drive "E=$copy" quick) <("$cli" --json --drive "E=$work/demo.img" quick); then
+  pass "image copies the card, and Quick Search on the copy gives the card's JSON"
+else
+  fail "image of the demo card"
+fi
+before=$(md5sum "$copy" "$copy.map")
+"$cli" --drive "E=$work/demo.img" image "$copy" >"$work/out" 2>"$work/err"
+status=$?
+[ $status -ne 0 ] && [ -s "$work/err" ] && [ "$(md5sum "$copy" "$copy.map")" == "$before" ] &&
+  pass "a second image to the same path exits $status and changes nothing" ||
+  fail "second image (exit $status)"
+
 [ "$(md5sum <"$work/demo.img")" == "$card_sum" ] && pass "the card image is unchanged" || fail "card image changed"
 
 [ "$failures" -eq 0 ] && echo "front end: all passed" || { echo "front end: $failures failed"; exit 1; }

@@ -1,6 +1,6 @@
 // The Windows platform's target files: created only when new, without the
 // trailing blanks of the name field, and found by the existence test only
-// when they are ordinary files.
+// when they are ordinary files. Letters: mapped to card images, or "\\.\L:".
 #include <windows.h>
 
 #include <gtest/gtest.h>
@@ -83,6 +83,38 @@ TEST_F(WindowsPlatformTest, HiddenOrSystemFileDoesNotExistButIsNotReplaced) {
     EXPECT_EQ(platform->CreateNewFile(path.string()), nullptr) << attribute;
     EXPECT_EQ(ContentOf(path), "earlier") << attribute;
   }
+}
+
+TEST_F(WindowsPlatformTest, DirectoriesAreToldFromFiles) {
+  PutFile(dir.path() / "FOUND0.KVX", "earlier");
+  EXPECT_TRUE(platform->DirectoryExists(dir.path().string()));
+  EXPECT_TRUE(platform->DirectoryExists(dir.prefix()));
+  EXPECT_FALSE(platform->DirectoryExists(dir.prefix() + "FOUND0.KVX"));
+  EXPECT_FALSE(platform->DirectoryExists(dir.prefix() + "MISSING"));
+}
+
+// A whole-card image with a partition table: the mapped letter reads its
+// FAT partition (sectors 2 and 3), an unmapped one the volume of that letter.
+TEST_F(WindowsPlatformTest, AMappedLetterOpensTheImagesFatPartition) {
+  std::string image(8 * 512, 'x');
+  image.replace(2 * 512, 4, "PART");
+  image.replace(446, 64, std::string(64, '\0'));
+  image[446 + 4] = 0x06;
+  image[446 + 8] = 2;
+  image[446 + 12] = 2;
+  image[510] = '\x55';
+  image[511] = '\xAA';
+  PutFile(dir.path() / "whole.img", image);
+  DriveMap drives;
+  ASSERT_FALSE(drives.Add("E=" + (dir.path() / "whole.img").string()).has_value());
+  std::unique_ptr<Platform> mapped = NewSystemPlatform(drives);
+  std::unique_ptr<Volume> volume = mapped->OpenVolume("E");
+  ASSERT_NE(volume, nullptr);
+  EXPECT_EQ(volume->Size(), 1024);
+  std::string first(4, '\0');
+  EXPECT_EQ(volume->Read(0, std::as_writable_bytes(std::span(first.data(), first.size()))), 4u);
+  EXPECT_EQ(first, "PART");
+  EXPECT_EQ(mapped->LocationOf("Q"), (VolumeLocation{"\\\\.\\Q:", 0}));
 }
 
 }  // namespace

@@ -122,7 +122,7 @@ INSTANTIATE_TEST_SUITE_P(Ends, RetrieveFailureTest, ::testing::Values(
     FailureCase{"NothingSelected", [](TwoLines& s) { s.h.controls.selected.clear(); },
                 {Outcome::kDone, "Retrieve: no line selected"}},
     FailureCase{"CardGone", [](TwoLines& s) { s.h.controls.text1 = "F"; },
-                {Outcome::kFailed, "cannot open drive F"}}),
+                {Outcome::kFailed, "cannot open the searched card"}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 

@@ -4,11 +4,15 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <tuple>
 #include <vector>
 
+#include "platform/system_platform.h"
 #include "retrieve/card_copy.h"
 #include "retrieve/target_name.h"
 #include "search/quick_search.h"
@@ -41,8 +45,8 @@ struct RunCase {
   std::function<void(ActionHarness&)> setup;
   std::vector<std::pair<int, std::int64_t>> copied;  // line, bytes, in the order created
   std::vector<ShownMessage> messages = {};
-  int busy_changes = 2;    // 0: the pointer is left alone
-  const char* from = "E";  // the card the bytes come from
+  int busy_changes = 2;                // 0: the pointer is left alone
+  std::string prefix = "out/DATA000";  // each created path up to its line's digit
 };
 
 void PrintTo(const RunCase& c, std::ostream* os) { *os << c.name; }
@@ -70,8 +74,8 @@ TEST_P(RetrieveTest, CopiesTheSelectedLinesFromTheLastToTheFirst) {
   Retrieve(*h.state, h.controls, h.platform);
   std::vector<std::string> created;
   for (auto [line, bytes] : c.copied) {
-    created.push_back("out/DATA000" + std::to_string(line) + ".KVX");
-    auto from = h.platform.CardOf(c.from).bytes.begin() + FileAt(line);
+    created.push_back(c.prefix + std::to_string(line) + ".KVX");
+    auto from = h.platform.CardOf("E").bytes.begin() + FileAt(line);
     Bytes expected(from, from + std::min(bytes, kCardLength - FileAt(line)));
     EXPECT_EQ(h.platform.files[created.back()], expected) << line;
   }
@@ -105,9 +109,20 @@ INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
     RunCase{"AllCopied", [](ActionHarness&) {}, {{6, kH}, {4, kH}, {1, kH}}},
     RunCase{"SizeByFat", [](ActionHarness& h) { h.state->SizeMode = SizeChoice::kByFat; },
             {{6, kFat}, {4, kFat}, {1, kFat}}},
-    // Text1 names another card after the search: its bytes, at the offsets found.
+    // Text1 names another card after the search: the searched card is read.
     RunCase{"LetterChanged", [](ActionHarness& h) { h.controls.text1 = "F"; },
-            {{6, kH}, {4, kH}, {1, kH}}, {}, 2, "F"},
+            {{6, kH}, {4, kH}, {1, kH}}},
+    // A directory typed without its separator is the directory; any other text
+    // is the start of each name, as typed.
+    RunCase{"ADirectoryWithoutItsSeparator", [](ActionHarness& h) {
+              h.controls.text2 = "out";
+              h.platform.directories = {"out", "outDATA"};
+            }, {{6, kH}, {4, kH}, {1, kH}}, {}, 2,
+            std::string("out") + kPathSeparatorsHere.front() + "DATA000"},
+    RunCase{"ATextThatNamesNoDirectory", [](ActionHarness& h) {
+              h.controls.text2 = "outDATA";
+              h.platform.directories = {"out"};
+            }, {{6, kH}, {4, kH}, {1, kH}}, {}, 2, "outDATADATA000"},
     RunCase{"AReadFaultEndsOnlyItsFile", [](ActionHarness& h) {
               h.platform.CardOf("E").fault = {FileAt(6) + 1300, FileAt(6) + 1400};
             }, {{6, 1300}, {4, kH}, {1, kH}}},
@@ -117,8 +132,8 @@ INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
               Relist(h, 4, 5000, {1, 4, 6});
               h.platform.write_limit = 3000;
             }, {{6, kH}, {4, 3000}}, {{"Can't write target file...", kTitle}}},
-    // The card cannot be opened; the one the search left open is closed.
-    RunCase{"CantOpen", [](ActionHarness& h) { h.controls.text1 = "x"; }, {},
+    // The searched card cannot be opened; the one the search left open is closed.
+    RunCase{"CantOpen", [](ActionHarness& h) { h.state->ListedCard->path = "G"; }, {},
             {{"Can't read from SD, please resite the SD and try again", kTitle}}, 0},
     RunCase{"NoCurrentLine", [](ActionHarness& h) { h.controls.current_index = -1; }, {}},
     // A line past the 2049 records has none to copy.
@@ -131,6 +146,45 @@ INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
     RunCase{"SizePastTheCardsEnd", Only6(1879048191), {{6, kCardLength - FileAt(6)}}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
+
+// Letters that lead to whatever card sits behind them at the moment, as the
+// removable volumes' letters do: cards are held under their paths.
+class MovingLettersPlatform : public MemoryPlatform {
+ public:
+  std::map<std::string, std::string> letters;  // letter -> card path
+  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
+    std::optional<VolumeLocation> location = LocationOf(letter);
+    return location ? OpenVolumeAt(*location) : nullptr;
+  }
+  std::optional<VolumeLocation> LocationOf(const std::string& letter) override {
+    if (!letters.count(letter)) return std::nullopt;
+    return VolumeLocation{letters[letter], 0};
+  }
+  std::unique_ptr<Volume> OpenVolumeAt(const VolumeLocation& location) override {
+    return MemoryPlatform::OpenVolume(location.path);
+  }
+};
+
+TEST(RetrieveCardTest, ReadsTheSearchedCardAfterTheLettersHaveMoved) {
+  CardImage image(CardImage::Layout::kG2, kCardLength);
+  image.SetSectorsPerCluster(4);
+  image.PlaceFile(FileAt(0), kH - 1536, 7);
+  image.AddEntry("DATA0000.KVX", 3, kFat);
+  MovingLettersPlatform platform;
+  platform.Insert("/dev/sdb1", image.bytes());
+  platform.Insert("/dev/sdc1", PatternBytes(kCardLength));
+  platform.letters = {{"E", "/dev/sdb1"}};
+  MemoryControls controls;
+  WindowState state;
+  QuickSearch(state, controls, platform);
+  ASSERT_EQ(controls.lines.size(), 1u);
+  // Another card comes in first in device order and takes the letter.
+  platform.letters = {{"E", "/dev/sdc1"}, {"F", "/dev/sdb1"}};
+  controls.Select(0);
+  controls.text2 = "out/";
+  Retrieve(state, controls, platform);
+  EXPECT_EQ(platform.files["out/DATA0000.KVX"], image.Slice(FileAt(0), kH));
+}
 
 // --- The chunked copy
 

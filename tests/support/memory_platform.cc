@@ -80,6 +80,10 @@ bool MemoryPlatform::FileExists(const std::string& path) {
   return files.count(WithoutTrailingBlanks(path)) > 0;
 }
 
+bool MemoryPlatform::DirectoryExists(const std::string& path) {
+  return std::find(directories.begin(), directories.end(), path) != directories.end();
+}
+
 std::unique_ptr<TargetFile> MemoryPlatform::CreateNewFile(const std::string& path) {
   std::string name = WithoutTrailingBlanks(path);
   if (files.count(name) ||

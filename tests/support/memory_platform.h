@@ -42,6 +42,8 @@ class MemoryPlatform : public Platform {
   std::map<std::string, std::vector<std::byte>> files;
   // Paths that exist but are not ordinary files (directories, say).
   std::vector<std::string> blocked_paths;
+  // Paths DirectoryExists answers true for.
+  std::vector<std::string> directories;
   // Writes fail once a file would grow past this many bytes.
   std::int64_t write_limit = std::numeric_limits<std::int64_t>::max();
   std::vector<std::string> created;  // paths created, in order
@@ -49,6 +51,7 @@ class MemoryPlatform : public Platform {
 
   std::unique_ptr<Volume> OpenVolume(const std::string& letter) override;
   bool FileExists(const std::string& path) override;
+  bool DirectoryExists(const std::string& path) override;
   std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override;
 
  private:

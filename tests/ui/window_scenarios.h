@@ -140,8 +140,9 @@ inline const WindowScenario kWindowScenarios[] = {
     {"LetterBelowD", "Command1 Option1 C Command1", "1 FAT 2 on closed", "",
      "message|Sorry, but I think this drive letter is too low to be a SD drive|"
      "Korvex SD Rescure"},
-    {"RetrieveNoCard", "Command1 1 Q Command2", "0 header 2 on closed", "",
-     "message|Can't read from SD, please resite the SD and try again|Korvex SD Rescure"},
+    // Retrieve reads the card the list came from, whatever Text1 says by then.
+    {"RetrieveAfterAnotherLetter", "Command1 1 Q Command2", "0 header 2 on closed", "DATA0002.KVX",
+     ""},
     {"Click", "Command1 1 3 Command2", "", "DATA0004.KVX", ""},
     {"CtrlClick", "Command1 1 ^3 Command2", "", "DATA0002.KVX DATA0004.KVX", ""},
     // The current line is then one that is not selected.

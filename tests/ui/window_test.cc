@@ -238,13 +238,10 @@ class WindowTest : public QObject {
     QFETCH(QString, e_path);
     std::vector<std::string> argv;
     for (const QString& arg : args) argv.push_back(arg.toStdString());
-    WindowOptions options = ParseWindowOptions(argv, true);
+    WindowOptions options = ParseWindowOptions(argv);
     QString error = QString::fromStdString(options.error);
     QCOMPARE(options.help ? "help" + error : error.section(' ', 0, 1), outcome);
     QCOMPARE(QString::fromStdString(options.drives.PathOf("E").value_or("")), e_path);
-    // Where the system has drive letters the command line is not read at all.
-    WindowOptions ignored = ParseWindowOptions(argv, false);
-    QVERIFY(!ignored.help && ignored.error.empty() && !ignored.drives.PathOf("E"));
   }
 };
 

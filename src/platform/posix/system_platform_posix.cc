@@ -1,5 +1,6 @@
-// POSIX: drive letters come from the drive map; the card is read with pread on
-// a descriptor opened O_RDONLY, targets are created with O_CREAT|O_EXCL.
+// POSIX: drive letters come from the drive map, or without one from the
+// removable volumes present when a letter is asked for; the card is read with
+// pread on a descriptor opened O_RDONLY, targets are created with O_CREAT|O_EXCL.
 // A block device's size is asked in the system's own way (block_device_size.h).
 #include <fcntl.h>
 #include <signal.h>
@@ -10,14 +11,16 @@
 #include <filesystem>
 #include <system_error>
 
+#include "platform/linux/removable_volumes.h"
+#include "platform/partition_volume.h"
 #include "platform/posix/block_device_size.h"
 #include "platform/system_platform.h"
 #include "platform/target_path.h"
 
 namespace kvx {
 
-const bool kPlatformUsesDriveMap = true;
 const std::string_view kNameCharactersRefusedHere = "";
+const std::string_view kPathSeparatorsHere = "/";
 
 namespace {
 
@@ -117,17 +120,29 @@ class PosixPlatform final : public Platform {
   explicit PosixPlatform(DriveMap drive_map) : drive_map_(std::move(drive_map)) {}
 
   std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
-    auto path = drive_map_.PathOf(letter);
-    if (!path) return nullptr;
-    int fd = OpenCardReadOnly(*path);
+    std::optional<VolumeLocation> location = LocationOf(letter);
+    return location ? OpenVolumeAt(*location) : nullptr;
+  }
+
+  std::optional<VolumeLocation> LocationOf(const std::string& letter) override {
+    return (drive_map_.empty() ? RemovableDriveMap() : drive_map_).LocationOf(letter);
+  }
+
+  std::unique_ptr<Volume> OpenVolumeAt(const VolumeLocation& location) override {
+    int fd = OpenCardReadOnly(location.path);
     if (fd < 0) return nullptr;
-    return std::make_unique<PosixVolume>(fd);
+    return SelectPartition(std::make_unique<PosixVolume>(fd), location.partition);
   }
 
   bool FileExists(const std::string& path) override {
     struct stat st {};
     return IsWholePath(path) && ::stat(WithoutTrailingBlanks(path).c_str(), &st) == 0 &&
            S_ISREG(st.st_mode);
+  }
+
+  bool DirectoryExists(const std::string& path) override {
+    struct stat st {};
+    return IsWholePath(path) && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
 
   std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override {
@@ -157,6 +172,15 @@ void IgnoreFileSizeSignal() { ::signal(SIGXFSZ, SIG_IGN); }
 
 std::unique_ptr<Platform> NewSystemPlatform(DriveMap drive_map) {
   return std::make_unique<PosixPlatform>(std::move(drive_map));
+}
+
+std::vector<std::string> DriveDescriptions(const DriveMap& drive_map) {
+  if (!drive_map.empty()) return drive_map.Descriptions();
+  std::vector<std::string> lines;
+  for (const RemovableVolume& volume : ListRemovableVolumes()) {
+    lines.push_back(DescribeVolume(volume));
+  }
+  return lines;
 }
 
 }  // namespace kvx

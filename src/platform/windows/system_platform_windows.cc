@@ -1,18 +1,20 @@
-// Windows: a drive letter names the card's raw volume "\\.\L:", opened with
-// GENERIC_READ and read at 64-bit positions; targets are created CREATE_NEW.
+// Windows: a drive letter names the card's raw volume "\\.\L:", or the image
+// file or device that --drive maps it to, opened with GENERIC_READ and read at
+// 64-bit positions; targets are created CREATE_NEW.
 #include <windows.h>
 #include <winioctl.h>
 
 #include <algorithm>
 #include <string>
 
+#include "platform/partition_volume.h"
 #include "platform/system_platform.h"
 #include "platform/target_path.h"
 
 namespace kvx {
 
-const bool kPlatformUsesDriveMap = false;
 const std::string_view kNameCharactersRefusedHere = ":*?\"<>|";
+const std::string_view kPathSeparatorsHere = "\\/";
 
 namespace {
 
@@ -125,18 +127,37 @@ static_assert((kCardAccess & (GENERIC_WRITE | GENERIC_ALL | FILE_WRITE_DATA | FI
 
 class WindowsPlatform final : public Platform {
  public:
+  explicit WindowsPlatform(DriveMap drive_map) : drive_map_(std::move(drive_map)) {}
+
   std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
-    std::string path = "\\\\.\\" + letter + ":";
+    std::optional<VolumeLocation> location = LocationOf(letter);
+    return location ? OpenVolumeAt(*location) : nullptr;
+  }
+
+  std::optional<VolumeLocation> LocationOf(const std::string& letter) override {
+    std::optional<VolumeLocation> mapped = drive_map_.LocationOf(letter);
+    if (mapped) return mapped;
+    return VolumeLocation{"\\\\.\\" + letter + ":", 0};
+  }
+
+  std::unique_ptr<Volume> OpenVolumeAt(const VolumeLocation& location) override {
+    std::wstring path = Widen(location.path);
     HANDLE handle =
-        CreateFileA(path.c_str(), kCardAccess, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        CreateFileW(path.c_str(), kCardAccess, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
     // A volume that Windows has mounted opens only when others may go on
     // writing to it; reading it is all the same to us, so ask again that way.
     if (handle == INVALID_HANDLE_VALUE && GetLastError() == ERROR_SHARING_VIOLATION) {
-      handle = CreateFileA(path.c_str(), kCardAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+      handle = CreateFileW(path.c_str(), kCardAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
     }
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<WindowsVolume>(handle);
+    return SelectPartition(std::make_unique<WindowsVolume>(handle), location.partition);
+  }
+
+  bool DirectoryExists(const std::string& path) override {
+    if (!IsWholePath(path)) return false;
+    DWORD attributes = GetFileAttributesW(Widen(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   }
 
   // Like a directory search for the first ordinary file of that name: hidden
@@ -163,6 +184,9 @@ class WindowsPlatform final : public Platform {
     if (handle == INVALID_HANDLE_VALUE) return nullptr;
     return std::make_unique<WindowsTargetFile>(handle);
   }
+
+ private:
+  DriveMap drive_map_;
 };
 
 }  // namespace
@@ -172,8 +196,13 @@ std::string DefaultTargetDirectory() { return "C:\\"; }
 // Windows has no file-size signal: a write past a quota simply fails.
 void IgnoreFileSizeSignal() {}
 
-std::unique_ptr<Platform> NewSystemPlatform(DriveMap /*drive_map*/) {
-  return std::make_unique<WindowsPlatform>();
+std::unique_ptr<Platform> NewSystemPlatform(DriveMap drive_map) {
+  return std::make_unique<WindowsPlatform>(std::move(drive_map));
+}
+
+// The letters of real volumes are the ones Explorer shows; only mappings are listed.
+std::vector<std::string> DriveDescriptions(const DriveMap& drive_map) {
+  return drive_map.Descriptions();
 }
 
 }  // namespace kvx

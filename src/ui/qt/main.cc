@@ -15,8 +15,8 @@
 int main(int argc, char** argv) {
   kvx::IgnoreFileSizeSignal();
   // Read before Qt starts, so --help and a usage error need no display.
-  kvx::WindowOptions options = kvx::ParseWindowOptions(
-      std::vector<std::string>(argv + 1, argv + argc), kvx::kPlatformUsesDriveMap);
+  kvx::WindowOptions options =
+      kvx::ParseWindowOptions(std::vector<std::string>(argv + 1, argv + argc));
   if (options.help) {
     std::fputs(kvx::WindowUsage().c_str(), stdout);
     return 0;

@@ -2,10 +2,17 @@
 #include <windows.h>
 
 #include <commctrl.h>
+#include <shellapi.h>
+
+#include <string>
+#include <vector>
 
 #include "platform/system_platform.h"
+#include "search/captions.h"
+#include "ui/win32/wide_text.h"
 #include "ui/win32/win32_dialogs.h"
 #include "ui/win32/win32_window.h"
+#include "ui/window_options.h"
 
 namespace {
 
@@ -20,6 +27,16 @@ void BecomeDpiAware() {
   if (set_context == nullptr || !set_context(reinterpret_cast<HANDLE>(-4))) SetProcessDPIAware();
 }
 
+// The program's arguments as UTF-8, its own name left out.
+std::vector<std::string> Arguments() {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  std::vector<std::string> args;
+  for (int i = 1; wide != nullptr && i < count; ++i) args.push_back(kvx::Utf8Text(wide[i]));
+  LocalFree(wide);
+  return args;
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
@@ -27,7 +44,16 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
   INITCOMMONCONTROLSEX controls{sizeof(controls), ICC_STANDARD_CLASSES};
   InitCommonControlsEx(&controls);
 
-  auto platform = kvx::NewSystemPlatform({});
+  // A window program has no console: the usage and a usage error are shown in a box.
+  kvx::WindowOptions options = kvx::ParseWindowOptions(Arguments());
+  if (options.help || !options.error.empty()) {
+    const std::string text = options.help ? kvx::WindowUsage() : "kvx-rescue: " + options.error;
+    MessageBoxW(nullptr, kvx::WideText(text).c_str(), kvx::WideText(kvx::kApplicationTitle).c_str(),
+                options.help ? MB_OK : MB_OK | MB_ICONERROR);
+    return options.help ? 0 : 2;
+  }
+
+  auto platform = kvx::NewSystemPlatform(std::move(options.drives));
   kvx::Win32Dialogs dialogs;
   kvx::Win32Window window(dialogs, *platform, /*quit_when_closed=*/true);
   dialogs.SetOwner(window.handle());

@@ -1,0 +1,37 @@
+// One partition of a disk or whole-card image, read as a volume of its own, so
+// a card with a partition table reads as Windows mounts it: the partition's
+// first byte is offset 0 and its end is the volume's end.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "platform/partition_table.h"
+#include "platform/volume.h"
+
+namespace kvx {
+
+class PartitionVolume final : public Volume {
+ public:
+  PartitionVolume(std::unique_ptr<Volume> whole, const PartitionEntry& partition);
+
+  // Never reads outside the partition: a read that reaches its end delivers
+  // only the bytes before it.
+  std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override;
+
+  // The partition's length, or less where the disk ends before it.
+  std::int64_t Size() const override;
+
+ private:
+  std::unique_ptr<Volume> whole_;
+  std::int64_t first_byte_;
+  std::int64_t length_;
+};
+
+// The volume that partition `number` of `whole` stands for. For 0: the first
+// FAT partition where sector 0 holds a partition table, else `whole` itself
+// (also when sector 0 cannot be read, so the caller reports that). For 1 to 4:
+// that partition, or nullptr when sector 0 holds no table or no such entry.
+std::unique_ptr<Volume> SelectPartition(std::unique_ptr<Volume> whole, int number);
+
+}  // namespace kvx

@@ -1,0 +1,22 @@
+// Where a drive letter leads: a device, a card image or a raw volume, and which
+// of its partitions. Recorded when a card is searched, so the card can be
+// opened again after the letters have moved on.
+#pragma once
+
+#include <string>
+
+namespace kvx {
+
+struct VolumeLocation {
+  std::string path;
+  // 0: the volume itself, or its first FAT partition when it starts with a
+  // partition table; 1 to 4: that partition of its table.
+  int partition = 0;
+
+  bool operator==(const VolumeLocation&) const = default;
+};
+
+// "PATH", or "PATH@N" for partition N: the form --drive takes.
+std::string LocationText(const VolumeLocation& location);
+
+}  // namespace kvx

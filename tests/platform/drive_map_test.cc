@@ -1,0 +1,67 @@
+// "--drive" mappings: a letter, a path and, after the last "@", a partition.
+#include "platform/drive_map.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace kvx::testing {
+namespace {
+
+struct MapCase {
+  const char* option;
+  const char* letter;  // looked up afterwards
+  const char* path;    // nullptr: refused, or no mapping
+  int partition = 0;
+};
+
+void PrintTo(const MapCase& c, std::ostream* os) { *os << c.option; }
+
+class DriveMapTest : public ::testing::TestWithParam<MapCase> {};
+
+TEST_P(DriveMapTest, MapsTheLetterToItsPathAndPartition) {
+  const MapCase& c = GetParam();
+  DriveMap map;
+  bool accepted = !map.Add(c.option).has_value();
+  std::optional<VolumeLocation> location = map.LocationOf(c.letter);
+  if (c.path == nullptr) {
+    EXPECT_FALSE(location.has_value());
+    return;
+  }
+  EXPECT_TRUE(accepted);
+  EXPECT_EQ(location, (VolumeLocation{c.path, c.partition}));
+  EXPECT_EQ(map.PathOf(c.letter), c.path);
+  EXPECT_EQ(c.option + 2, LocationText(*location));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Options, DriveMapTest,
+    ::testing::Values(
+        MapCase{"E=card.img", "E", "card.img"}, MapCase{"e=card.img", "E", "card.img"},
+        MapCase{"E=/dev/sdb@1", "e", "/dev/sdb", 1}, MapCase{"F=whole.img@4", "F", "whole.img", 4},
+        // Anything but one partition digit after the last "@" is path.
+        MapCase{"E=a@b/card.img", "E", "a@b/card.img"}, MapCase{"E=card.img@5", "E", "card.img@5"},
+        MapCase{"E=card.img@0", "E", "card.img@0"}, MapCase{"E=card.img@12", "E", "card.img@12"},
+        MapCase{"E=@1", "E", "@1"}, MapCase{"E=card.img", "F", nullptr},
+        MapCase{"E=", "E", nullptr}, MapCase{"1=card.img", "1", nullptr},
+        MapCase{"E:card.img", "E", nullptr}, MapCase{"E=card.img", "EF", nullptr}));
+
+TEST(DriveMapTest, ALaterMappingOfTheLetterReplacesTheEarlier) {
+  DriveMap map;
+  ASSERT_FALSE(map.Add("E=first.img@2").has_value());
+  ASSERT_FALSE(map.Add("e=second.img").has_value());
+  EXPECT_EQ(map.LocationOf("E"), (VolumeLocation{"second.img", 0}));
+}
+
+TEST(DriveMapTest, DescribesEachMappingInLetterOrder) {
+  DriveMap map;
+  for (const char* option : {"g=/dev/sdc", "E=whole.img@2", "F=card.img"}) {
+    ASSERT_FALSE(map.Add(option).has_value());
+  }
+  EXPECT_EQ(map.Descriptions(),
+            (std::vector<std::string>{"E: whole.img@2", "F: card.img", "G: /dev/sdc"}));
+}
+
+}  // namespace
+}  // namespace kvx::testing

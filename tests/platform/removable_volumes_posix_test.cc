@@ -1,0 +1,161 @@
+// Letters for the removable volumes, from a sysfs tree and device nodes made
+// here: plain files stand for the disks, so no real device is needed.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include "platform/linux/removable_volumes.h"
+#include "tests/support/temp_dir.h"
+
+namespace kvx::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Partition {
+  int type;
+  std::uint32_t first_sector;
+  std::uint32_t sector_count;
+  bool has_node = true;  // sysfs lists it, so it has a device node
+};
+
+struct FakeDisk {
+  std::string name;
+  std::string device_path;  // under sys/devices: the bus it hangs on
+  std::string dev;          // "major:minor"
+  std::string removable;
+  std::int64_t sectors;
+  std::vector<std::pair<std::string, std::string>> device_attributes;
+  std::vector<Partition> partitions;  // none: no partition table
+};
+
+void Write(const fs::path& file, const std::string& text) {
+  fs::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << text;
+}
+
+// The disk's sector 0: an MBR when it has partitions, else a FAT boot sector.
+std::string SectorZero(const FakeDisk& disk) {
+  std::string sector(512, '\0');
+  auto put32 = [&](std::size_t at, std::uint32_t v) {
+    for (int i = 0; i < 4; ++i) sector[at + i] = static_cast<char>((v >> (8 * i)) & 0xFF);
+  };
+  if (disk.partitions.empty()) {
+    sector.replace(0, 11, "\xEB\x3C\x90ZENTOXC2");
+    sector[12] = 2;
+    sector[13] = 64;
+    sector[14] = 1;
+    sector[16] = 1;
+  }
+  for (std::size_t i = 0; i < disk.partitions.size(); ++i) {
+    sector[446 + 16 * i + 4] = static_cast<char>(disk.partitions[i].type);
+    put32(446 + 16 * i + 8, disk.partitions[i].first_sector);
+    put32(446 + 16 * i + 12, disk.partitions[i].sector_count);
+  }
+  sector[510] = '\x55';
+  sector[511] = '\xAA';
+  return sector;
+}
+
+void MakeDisk(const DeviceRoots& roots, const FakeDisk& disk) {
+  fs::path dir = roots.sys / "devices" / disk.device_path / "block" / disk.name;
+  Write(dir / "dev", disk.dev + "\n");
+  Write(dir / "removable", disk.removable + "\n");
+  Write(dir / "size", std::to_string(disk.sectors) + "\n");
+  for (auto& [name, value] : disk.device_attributes) Write(dir / "device" / name, value + "\n");
+  fs::create_directories(roots.sys / "block");
+  fs::create_directory_symlink(dir, roots.sys / "block" / disk.name);
+
+  std::string node = (roots.dev / disk.name).string();
+  Write(node, SectorZero(disk));
+  fs::resize_file(node, 64 << 20);
+  for (std::size_t i = 0; i < disk.partitions.size(); ++i) {
+    if (!disk.partitions[i].has_node) continue;
+    std::string part =
+        disk.name + (disk.name.starts_with("mmc") ? "p" : "") + std::to_string(i + 1);
+    Write(dir / part / "partition", std::to_string(i + 1) + "\n");
+    Write(roots.dev / part, "");
+  }
+}
+
+constexpr char kUsbReader[] = "pci0000:00/0000:00:14.0/usb2/2-1/2-1:1.0/host6/target6:0:0/6:0:0:0";
+
+class RemovableVolumesTest : public ::testing::Test {
+ protected:
+  RemovableVolumesTest() {
+    roots_.sys = dir_.path() / "sys";
+    roots_.dev = dir_.path() / "dev";
+    // Made out of device order, as a directory may list them.
+    MakeDisk(roots_, {"sdc",
+                      "pci0000:00/0000:00:1d.0/host7/target7:0:0/7:0:0:0",
+                      "8:32",
+                      "1",
+                      3906250,
+                      {{"vendor", "Generic "}, {"model", "STORAGE DEVICE  "}},
+                      {}});
+    MakeDisk(roots_, {"mmcblk0",
+                      "platform/fe320000.mmc/mmc_host/mmc0/mmc0:aaaa",
+                      "179:0",
+                      "0",
+                      62333952,
+                      {{"name", "SD32G"}},
+                      {{0x0E, 8192, 62325760}}});
+    MakeDisk(roots_, {"sdb",
+                      kUsbReader,
+                      "8:16",
+                      "0",
+                      3862528,
+                      {{"vendor", "Generic"}, {"model", "SD reader"}},
+                      {{0x0C, 2048, 8192}, {0x83, 10240, 4096}, {0x06, 16384, 4096, false}}});
+    // Fixed disks, an empty reader slot and a loop device get no letter.
+    MakeDisk(roots_, {"sda",
+                      "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0",
+                      "8:0",
+                      "0",
+                      500118192,
+                      {{"model", "Samsung SSD"}},
+                      {{0x0C, 2048, 8192}}});
+    MakeDisk(roots_, {"sdd", kUsbReader, "8:48", "1", 0, {{"model", "MS reader"}}, {}});
+    MakeDisk(roots_, {"loop0", "virtual", "7:0", "0", 2048, {}, {}});
+  }
+
+  std::string Dev(const std::string& name) const { return (roots_.dev / name).string(); }
+
+  TempDir dir_;
+  DeviceRoots roots_;
+};
+
+TEST_F(RemovableVolumesTest, LettersTheRemovableDisksFatVolumesInDeviceOrder) {
+  std::vector<std::string> lines;
+  for (const RemovableVolume& volume : ListRemovableVolumes(roots_)) {
+    lines.push_back(DescribeVolume(volume));
+  }
+  EXPECT_EQ(lines, (std::vector<std::string>{
+                       "E: " + Dev("sdb1") + ", 4.2 MB, Generic SD reader",
+                       // A FAT partition that sysfs gives no node: the disk and its number.
+                       "F: " + Dev("sdb") + "@3, 2.1 MB, Generic SD reader",
+                       // No partition table: the whole disk.
+                       "G: " + Dev("sdc") + ", 2.0 GB, Generic STORAGE DEVICE",
+                       "H: " + Dev("mmcblk0p1") + ", 31.9 GB, SD32G",
+                   }));
+}
+
+TEST_F(RemovableVolumesTest, TheDriveMapLeadsEachLetterToItsVolume) {
+  DriveMap map = RemovableDriveMap(roots_);
+  EXPECT_EQ(map.LocationOf("E"), (VolumeLocation{Dev("sdb1"), 0}));
+  EXPECT_EQ(map.LocationOf("F"), (VolumeLocation{Dev("sdb"), 3}));
+  EXPECT_EQ(map.LocationOf("G"), (VolumeLocation{Dev("sdc"), 0}));
+  EXPECT_EQ(map.LocationOf("H"), (VolumeLocation{Dev("mmcblk0p1"), 0}));
+  EXPECT_EQ(map.LocationOf("I"), std::nullopt);
+}
+
+TEST(RemovableVolumesNoneTest, AMachineWithoutSysfsHasNoLetters) {
+  TempDir dir;
+  EXPECT_TRUE(ListRemovableVolumes({dir.path() / "sys", dir.path() / "dev"}).empty());
+}
+
+}  // namespace
+}  // namespace kvx::testing
