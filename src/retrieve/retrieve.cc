@@ -97,7 +97,7 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
     std::unique_ptr<TargetFile> target = platform.CreateNewFile(path);
     if (target == nullptr) {
       controls.ShowMessage(kCannotCreateMessage, kApplicationTitle);
-      return partly(Outcome::kFailed, CannotCreateReason(ShownName(path), ""));
+      return partly(Outcome::kFailed, CannotCreateReason(ShownName(path), Why(platform.LastFailure(), Operation::kCreateFile)));
     }
 
     const std::int64_t size = ChosenSize(state, *file);
@@ -110,10 +110,12 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
           stop = controls.StopRequested();
           return !stop;
         });
+    const Status write_status = target->WriteStatus();
     target.reset();  // closed before the user looks at what was written
     if (result == CopyResult::kWriteFailed) {
       controls.ShowMessage(kCannotWriteMessage, kApplicationTitle);
-      return partly(Outcome::kFailed, CannotWriteReason(ShownName(name), written, ""));
+      return partly(Outcome::kFailed, CannotWriteReason(ShownName(name), written,
+                                                        Why(write_status, Operation::kWriteFile)));
     }
     if (result == CopyResult::kStopped) {
       return partly(Outcome::kStopped, StoppedCopyReason(ShownName(name), written, size));
@@ -131,7 +133,7 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
 void Retrieve(WindowState& state, Controls& controls, Platform& platform) {
   if (!OpenListedCard(state, controls, platform)) {
     controls.ShowMessage(kCannotReadForRetrieveMessage, kApplicationTitle);
-    controls.ReportOutcome({Outcome::kFailed, kCannotOpenSearchedCardOutcome});
+    controls.ReportOutcome({Outcome::kFailed, CardFailure(platform.LastFailure())});
     return;
   }
   controls.SetBusyPointer(true);

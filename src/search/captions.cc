@@ -4,6 +4,8 @@
 #include <cstdio>
 
 #include "card/code_page.h"
+#include "platform/drive_map.h"
+#include "platform/system_platform.h"
 #include "search/found_file_list.h"
 
 namespace kvx {
@@ -78,8 +80,38 @@ std::string LetterTooLowOutcome(const std::string& letter) {
   return "letter " + letter + " is below D: type the card's letter";
 }
 
-std::string CannotOpenOutcome(const std::string& letter, const std::string& reason) {
-  return "cannot open drive " + letter + Because(reason);
+std::string Why(const Status& status, Operation operation) {
+  using Code = Status::Code;
+  const bool card = operation == Operation::kOpenCard || operation == Operation::kReadCard;
+  switch (status.code()) {
+    case Code::kOk:
+      return card ? "the card ends before it" : "";
+    case Code::kNotMapped:
+      return LetterNamesNoCard(status.subject());
+    case Code::kNotFound:
+      return operation == Operation::kCreateFile ? "no such folder" : "no such file";
+    case Code::kPermissionDenied:
+      if (!card) return "permission denied";
+      return kRawVolumesNeedAdministrator ? "permission denied: run as administrator"
+                                          : "permission denied: run as root or join the disk group";
+    case Code::kIsDirectory:
+      return "is a folder";
+    case Code::kExists:
+      return "exists";
+    case Code::kNoSpace:
+      return "no space left";
+    case Code::kFileTooLarge:
+      return "file too large";
+    case Code::kIoError:
+    case Code::kOther:
+      break;
+  }
+  return status.system_text();
+}
+
+std::string CardFailure(const Status& status) {
+  if (status.code() == Status::Code::kNotMapped) return Why(status, Operation::kOpenCard);
+  return status.subject() + Because(Why(status, Operation::kOpenCard));
 }
 
 std::string CannotReadOutcome(const std::string& letter, const std::string& reason) {

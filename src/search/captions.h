@@ -8,6 +8,7 @@
 
 #include "card/boot_sector.h"
 #include "card/card_layout.h"
+#include "platform/status.h"
 
 namespace kvx {
 
@@ -64,10 +65,17 @@ std::string Percent(std::int64_t done, std::int64_t total);
 // "12 files" or "1 file".
 std::string FileCount(int count);
 
+// Why an operation failed, with a hint where one helps: "permission denied:
+// run as root or join the disk group", "no such folder". `Why` leaves out
+// the path, for texts that name it already; CardFailure names it:
+// "/dev/sdb: permission denied: ...", "letter F names no card: ...".
+enum class Operation { kOpenCard, kReadCard, kCreateFile, kWriteFile };
+std::string Why(const Status& status, Operation operation);
+std::string CardFailure(const Status& status);
+
 // The prologue's failures: the letter typed, or why the card would not open
 // or read ("/dev/sdb: permission denied: run as root or join the disk group").
 std::string LetterTooLowOutcome(const std::string& letter);
-std::string CannotOpenOutcome(const std::string& letter, const std::string& reason);
 std::string CannotReadOutcome(const std::string& letter, const std::string& reason);
 // "Quick Search: 12 files listed", "Explore: 3 files listed".
 std::string ListedOutcome(std::string_view action, int count);
@@ -107,7 +115,6 @@ inline constexpr char kStoppedBetweenFilesReason[] = "stopped";
 // "DATA0002.KVX: unread sectors in the image".
 std::string UnreadSectorsReason(const std::string& name);
 inline constexpr char kNothingSelectedOutcome[] = "Retrieve: no line selected";
-inline constexpr char kCannotOpenSearchedCardOutcome[] = "cannot open the searched card";
 
 // The report for Label2: seven lines for a recognised card (generation 0 and
 // up), four for any other.

@@ -18,11 +18,11 @@ bool CardPrologue(CardVolume& card, Controls& controls, Platform& platform,
       return false;
     case PrologueEnd::kCannotOpen:
       controls.SetCaption(Label::Label2, kCannotOpenCaption);
-      controls.ReportOutcome({Outcome::kFailed, CannotOpenOutcome(letter, "")});
+      controls.ReportOutcome({Outcome::kFailed, CardFailure(platform.LastFailure())});
       return false;
     case PrologueEnd::kCannotRead:
       controls.SetCaption(Label::Label2, kCannotReadCaption);
-      controls.ReportOutcome({Outcome::kFailed, CannotReadOutcome(letter, "")});
+      controls.ReportOutcome({Outcome::kFailed, CannotReadOutcome(letter, Why(CardReadStatus(card), Operation::kReadCard))});
       return false;
     case PrologueEnd::kOpened:
       controls.SetCaption(Label::Label2, CardReport(result.fields, result.generation));

@@ -36,6 +36,7 @@ void CombThrough(WindowState& state, Controls& controls, Platform& platform) {
   std::int64_t offset = kFirstCombedOffset;
   bool stopped = false;
   bool ended_at_card_end = true;
+  Status failed_read;
   for (; state.FoundFiles.FoundCount() < kMostFiles; offset += kSectorSize) {
     std::int64_t windows_before = reader.windows_read();
     std::span<const std::byte> block = reader.BlockAt(offset);
@@ -51,6 +52,7 @@ void CombThrough(WindowState& state, Controls& controls, Platform& platform) {
       // failed there rather than ended.
       ended_at_card_end =
           card_size < 0 || offset + static_cast<std::int64_t>(kFileHeaderSize) > card_size;
+      failed_read = CardReadStatus(card);
       break;
     }
     if (IsFileHeader(block)) {
@@ -64,7 +66,7 @@ void CombThrough(WindowState& state, Controls& controls, Platform& platform) {
     controls.ReportOutcome(
         {Outcome::kStopped, StoppedOutcome(kCombAction, reader.reached(), card_size, found)});
   } else if (!ended_at_card_end) {
-    controls.ReportOutcome({Outcome::kFailed, CombReadFailedOutcome(offset, "", found)});
+    controls.ReportOutcome({Outcome::kFailed, CombReadFailedOutcome(offset, Why(failed_read, Operation::kReadCard), found)});
   } else {
     controls.ReportOutcome({Outcome::kDone, CombReadOutcome(reader.reached(), found)});
   }

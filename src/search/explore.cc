@@ -35,7 +35,8 @@ void Explore(WindowState& state, Controls& controls, Platform& platform) {
     controls.ReportOutcome(
         region == RegionProbe::kTroubleReading
             ? Outcome{Outcome::kFailed,
-                      RegionReadFailedOutcome(kExploreAction, kDataRegionName, "")}
+                      RegionReadFailedOutcome(kExploreAction, kDataRegionName,
+                                              Why(CardReadStatus(card), Operation::kReadCard))}
             : Outcome{Outcome::kDone, NothingToSearchOutcome(kExploreAction, kDataRegionName)});
     return;
   }

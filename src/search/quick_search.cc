@@ -48,6 +48,7 @@ void QuickSearch(WindowState& state, Controls& controls, Platform& platform) {
   state.ListedCard = platform.LocationOf(DriveLetterFromText(controls.Text1()));
 
   EntryRegion entries = FindEntryRegion(card, controls);
+  const Status entries_read = CardReadStatus(card);
   if (entries.probe == RegionProbe::kNotFound) {
     controls.ReportOutcome(
         {Outcome::kDone, NothingToSearchOutcome(kQuickSearchAction, kEntriesRegion)});
@@ -79,10 +80,12 @@ void QuickSearch(WindowState& state, Controls& controls, Platform& platform) {
 
   if (entries.probe == RegionProbe::kTroubleReading) {
     controls.ReportOutcome({Outcome::kFailed,
-                            RegionReadFailedOutcome(kQuickSearchAction, kEntriesRegion, "")});
+                            RegionReadFailedOutcome(kQuickSearchAction, kEntriesRegion,
+                                                    Why(entries_read, Operation::kReadCard))});
   } else if (data_region == RegionProbe::kTroubleReading) {
     controls.ReportOutcome({Outcome::kFailed,
-                            RegionReadFailedOutcome(kQuickSearchAction, kDataRegionName, "")});
+                            RegionReadFailedOutcome(kQuickSearchAction, kDataRegionName,
+                                                    Why(CardReadStatus(card), Operation::kReadCard))});
   } else {
     controls.ReportOutcome(
         {Outcome::kDone, ListedOutcome(kQuickSearchAction, state.FoundFiles.FoundCount())});

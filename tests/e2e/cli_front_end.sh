@@ -47,7 +47,7 @@ unmapped letter|1|letter E names no card: start with --drive E=PATH|--drive "F=$
 letter below D|1|letter A is below D: type the card.s letter|--letter A --drive "A=$work/demo.img" quick
 missing image|1|$work/none.img: no such file|--drive "E=$work/none.img" explore
 folder as the card|1|$work: is a folder|--drive "E=$work" comb
-card too short to read|1|cannot read drive E|--drive E=/dev/null quick
+card too short to read|1|cannot read drive E: the card ends before it|--drive E=/dev/null quick
 target folder missing|1|Copied 0 of 4 files: cannot create $work/none/DATA0004.KVX: no such folder|--drive "E=$work/demo.img" --target "$work/none/" --retrieve all quick
 existing file stops retrieval|1|Copied 2 of 4 files: DATA0002.KVX exists|--drive "E=$work/demo.img" --target "$work/taken/" --retrieve 1,2,3,0 quick
 retrieval copies|0|Copied 1 file, 33 KB, to $work/fresh/|--drive "E=$work/demo.img" --target "$work/fresh/" --retrieve 3 quick

@@ -116,13 +116,13 @@ INSTANTIATE_TEST_SUITE_P(Ends, RetrieveFailureTest, ::testing::Values(
     FailureCase{"ExistingFile", [](TwoLines& s) { s.h.platform.files["out/A.KVX"] = {}; },
                 {Outcome::kFailed, "Copied 1 of 2 files: A.KVX exists"}},
     FailureCase{"CannotCreate", [](TwoLines& s) { s.h.platform.blocked_paths = {"out/B.KVX"}; },
-                {Outcome::kFailed, "Copied 0 of 2 files: cannot create out/B.KVX"}},
+                {Outcome::kFailed, "Copied 0 of 2 files: cannot create out/B.KVX: permission denied"}},
     FailureCase{"CannotWrite", [](TwoLines& s) { s.h.platform.write_limit = 1500000; },
-                {Outcome::kFailed, "Copied 0 of 2 files: writing B.KVX failed after 1.0 MB"}},
+                {Outcome::kFailed, "Copied 0 of 2 files: writing B.KVX failed after 1.0 MB: no space left"}},
     FailureCase{"NothingSelected", [](TwoLines& s) { s.h.controls.selected.clear(); },
                 {Outcome::kDone, "Retrieve: no line selected"}},
     FailureCase{"CardGone", [](TwoLines& s) { s.h.controls.text1 = "F"; },
-                {Outcome::kFailed, "cannot open the searched card"}}),
+                {Outcome::kFailed, "letter F names no card: start with --drive F=PATH"}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 

@@ -13,6 +13,7 @@
 
 namespace kvx {
 
+const bool kRawVolumesNeedAdministrator = true;
 const std::string_view kNameCharactersRefusedHere = ":*?\"<>|";
 const std::string_view kPathSeparatorsHere = "\\/";
 
