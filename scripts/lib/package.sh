@@ -25,10 +25,8 @@ package_zip_name() { echo "kvx-rescue-$(package_version)-windows-x64.zip"; }
 package_deb_name() { echo "kvx-rescue_$(package_version)_$(dpkg --print-architecture).deb"; }
 
 package_make() {
-  if [ ! -f "$WINDOWS_BUILD/src/ui/win32/kvx-rescue.exe" ]; then
-    echo "NOTE: kvx-rescue.exe (the Win32 window) was not built: the zip holds kvx-rescue-cli.exe" \
-         "and README.txt only"
-  fi
+  [ -f "$WINDOWS_BUILD/src/ui/win32/kvx-rescue.exe" ] ||
+    package_fail "kvx-rescue.exe (the Win32 window) was not built" || return 1
   package_cpack "$WINDOWS_BUILD" "$(package_zip_name)"
   package_cpack "$BUILD" "$(package_deb_name)"
 }
@@ -38,22 +36,20 @@ package_fail() {
   return 1
 }
 
-# The zip holds exactly the programs built and README.txt, and the programs
+# The zip holds exactly the two programs and README.txt, and the programs
 # in it pass the checks the built ones do.
 package_check_zip() {
-  local zip expected=(README.txt kvx-rescue-cli.exe) unzipped="$PACKAGE_WORK/unzipped"
+  local zip unzipped="$PACKAGE_WORK/unzipped"
+  local expected=(README.txt kvx-rescue-cli.exe kvx-rescue.exe)
   zip="$DIST/$(package_zip_name)"
   [ -f "$zip" ] || package_fail "no $zip" || return 1
-  [ -f "$WINDOWS_BUILD/src/ui/win32/kvx-rescue.exe" ] && expected+=(kvx-rescue.exe)
   unzip -l "$zip" | sed 's/^/  /'
   diff <(printf '%s\n' "${expected[@]}" | sort) <(unzip -Z1 "$zip" | sort) >&2 ||
     package_fail "$zip does not hold exactly ${expected[*]}" || return 1
   rm -rf "$unzipped"
   unzip -q "$zip" -d "$unzipped"
   windows_exe_check_one "$unzipped/kvx-rescue-cli.exe" CONSOLE || return 1
-  if [ -f "$unzipped/kvx-rescue.exe" ]; then
-    windows_exe_check_one "$unzipped/kvx-rescue.exe" GUI || return 1
-  fi
+  windows_exe_check_one "$unzipped/kvx-rescue.exe" GUI || return 1
   grep -q "^KVX card rescue $(package_version) " "$unzipped/README.txt" ||
     package_fail "README.txt in the zip does not name version $(package_version)" || return 1
 }
@@ -64,7 +60,7 @@ package_check_deb() {
   local deb expected=(./usr/bin/kvx-rescue-cli) unpacked="$PACKAGE_WORK/unpacked" path depends listing help
   deb="$DIST/$(package_deb_name)"
   [ -f "$deb" ] || package_fail "no $deb" || return 1
-  if [ -f "$BUILD/src/ui/kvx-rescue" ]; then
+  if [ -f "$BUILD/src/ui/qt/kvx-rescue" ]; then
     expected+=(./usr/bin/kvx-rescue ./usr/share/applications/kvx-rescue.desktop
                ./usr/share/pixmaps/kvx-rescue.xpm)
   else

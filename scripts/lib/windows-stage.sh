@@ -124,6 +124,26 @@ windows_stage_window_suite() {
   grep -E '^\[==========\] .* ran\.|^\[  PASSED  \]' "$log" | sed 's/^/  /'
 }
 
+# A virtual X display for the window the comparison drives, kept until the
+# stage ends.
+windows_stage_display() {
+  local number="$WORK/xvfb-display"
+  rm -f "$number"
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$number" 2>"$WORK/xvfb.log" &
+  XVFB_PID=$!
+  for _ in $(seq 100); do [ -s "$number" ] && break; sleep 0.1; done
+  [ -s "$number" ] || windows_stage_fail "Xvfb did not start; see $WORK/xvfb.log" || return 1
+  DISPLAY=":$(cat "$number")"
+  export DISPLAY
+}
+
+# Runs win32_window_driver.exe, which starts kvx-rescue.exe and drives it by
+# window messages, with kvx-rescue-cli's options; prints its JSON.
+windows_stage_window() {
+  local window_exe="$WINDOWS_BUILD/src/ui/win32/kvx-rescue.exe"
+  "$WINE" "$WINDOWS_BUILD/tests/win32_window_driver.exe" "Z:${window_exe//\//\\}" "$@"
+}
+
 # The CLI's one JSON line, made comparable: the Windows console ends the line
 # with CR LF, and the target directory differs in its prefix only, so each
 # side's JSON-escaped target becomes <TARGET>.
@@ -162,12 +182,18 @@ windows_stage_compare() {
   rm -rf "$WORK/images" "$WORK/linux" "$WORK/windows" "$WORK/out"
   mkdir -p "$images" "$WORK/linux" "$WORK/windows"
   windows_stage_map t: "$WORK/windows"
+  rm -rf "$WORK/window"
+  mkdir -p "$WORK/window"
+  windows_stage_map w: "$WORK/window"
   RETRIEVED_FILES=0
   RETRIEVED_BYTES=0
 
   echo "Same card images, Linux kvx-rescue-cli --drive L=IMAGE against kvx-rescue-cli.exe"
   echo "reading \\\\.\\L: under Wine; --target given to both (Linux: a build directory,"
-  echo "Windows: T:\\..., a Wine drive); compared after CR LF -> LF and target -> <TARGET>:"
+  echo "Windows: T:\\..., a Wine drive); compared after CR LF -> LF and target -> <TARGET>."
+  echo "The window too: kvx-rescue.exe driven from another process by win32_window_driver.exe"
+  echo "(Text1, Text2 typed, buttons clicked, message boxes answered; Comb Through: No, then Yes)"
+  echo "into W:\\..., its JSON and files compared with the Linux CLI's the same way:"
   letter=E
   for card in "${WINDOWS_STAGE_CARDS[@]}"; do
     image="$images/$card.img"
@@ -182,7 +208,8 @@ windows_stage_compare() {
       local dir_name="$card-$name"
       [ "$name" = again ] && dir_name="$card-retrieve"
       local linux_target="$WORK/linux/$dir_name/" windows_target="T:\\$dir_name\\"
-      mkdir -p "$WORK/linux/$dir_name" "$WORK/windows/$dir_name"
+      local window_target="W:\\$dir_name\\"
+      mkdir -p "$WORK/linux/$dir_name" "$WORK/windows/$dir_name" "$WORK/window/$dir_name"
       local out="$WORK/out/$card-$name"
       mkdir -p "$out"
       # shellcheck disable=SC2086 # the action's words are split on purpose
@@ -193,20 +220,32 @@ windows_stage_compare() {
         --json $action >"$out/windows.raw" || windows_stage_fail "$card $name: Wine run failed" || return 1
       windows_stage_normalise "$out/linux.raw" "$linux_target" >"$out/linux.json"
       windows_stage_normalise "$out/windows.raw" "$windows_target" >"$out/windows.json"
-      if ! cmp -s "$out/linux.json" "$out/windows.json"; then
-        windows_stage_show_difference "$out/linux.json" "$out/windows.json"
-        windows_stage_fail "$card $name: the JSON differs (see $out)" || return 1
-      fi
-      if [[ "$name" == retrieve* ]]; then
-        windows_stage_compare_files "$WORK/linux/$dir_name" "$WORK/windows/$dir_name" ||
-          windows_stage_fail "$card $name: the retrieved files differ" || return 1
-      fi
+      # shellcheck disable=SC2086
+      windows_stage_window --letter "$letter" --target "$window_target" $action \
+        >"$out/window.raw" 2>"$out/window.err" || {
+        cat "$out/window.err" >&2
+        windows_stage_fail "$card $name: driving the window failed"
+        return 1
+      }
+      windows_stage_normalise "$out/window.raw" "$window_target" >"$out/window.json"
+      local side
+      for side in windows window; do
+        if ! cmp -s "$out/linux.json" "$out/$side.json"; then
+          windows_stage_show_difference "$out/linux.json" "$out/$side.json"
+          windows_stage_fail "$card $name: the $side JSON differs (see $out)" || return 1
+        fi
+        if [[ "$name" == retrieve* ]]; then
+          windows_stage_compare_files "$WORK/linux/$dir_name" "$WORK/$side/$dir_name" ||
+            windows_stage_fail "$card $name: the $side's retrieved files differ" || return 1
+        fi
+      done
       passed+=("$name")
       runs=$((runs + 1))
     done
     [ "$(sha256sum <"$image")" = "$before" ] ||
       windows_stage_fail "$card: the card image was written to" || return 1
-    printf '  %-14s drive %s:  identical JSON for %s\n' "$card" "$letter" "${passed[*]}"
+    printf '  %-14s drive %s:  identical JSON (CLI and window) for %s\n' "$card" "$letter" \
+      "${passed[*]}"
     letter=$(echo "$letter" | tr 'A-Y' 'B-Z')
   done
   # A letter that names no volume on either system.
@@ -216,6 +255,14 @@ windows_stage_compare() {
     windows_stage_fail "an unmapped drive letter gives different JSON" || return 1
   runs=$((runs + 1))
   echo "  unmapped letter Q:     identical JSON (Can't open SD)"
+  # A letter below D, typed into the window.
+  "$linux_cli" --letter C --json quick >"$WORK/out/linux-c.raw"
+  windows_stage_window --letter C quick >"$WORK/out/window-c.raw" ||
+    windows_stage_fail "driving the window with letter C failed" || return 1
+  cmp -s "$WORK/out/linux-c.raw" <(tr -d '\r' <"$WORK/out/window-c.raw") ||
+    windows_stage_fail "the window's JSON for letter C differs from the CLI's" || return 1
+  runs=$((runs + 1))
+  echo "  too-low letter C:      identical JSON, the window's and the CLI's (too low)"
   echo "identical JSON for quick/explore/comb/retrieve: $runs runs on ${#WINDOWS_STAGE_CARDS[@]} cards;" \
        "retrieved files identical (cmp): $RETRIEVED_FILES files, $RETRIEVED_BYTES bytes;" \
        "card images unchanged"
@@ -249,6 +296,9 @@ windows_stage() (
   local suite_time=$((SECONDS - phase))
 
   phase=$SECONDS
+  "$WINESERVER" -k 2>/dev/null || true
+  trap '[ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null' EXIT
+  windows_stage_display
   windows_stage_compare
   local compare_time=$((SECONDS - phase))
 

@@ -5,8 +5,11 @@
 #include <algorithm>
 #include <vector>
 
+#include "card/boot_sector.h"
 #include "search/captions.h"
 #include "ui/form/form_controls.h"
+#include "ui/win32/caption_fit.h"
+#include "ui/win32/control_ids.h"
 #include "ui/win32/wide_text.h"
 
 namespace kvx {
@@ -14,7 +17,6 @@ namespace kvx {
 namespace {
 
 constexpr wchar_t kWindowClass[] = L"KvxRescueForm1";
-constexpr int kFirstControlId = 100;
 // The point size the control table was drawn for.
 constexpr int kFontPoints = 8;
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
@@ -39,10 +41,6 @@ NativeControl NativeControlFor(ControlKind kind) {
     case ControlKind::kOptionButton: return {L"BUTTON", BS_AUTORADIOBUTTON | WS_TABSTOP, 0};
   }
   return {};
-}
-
-int IdOf(const FormControl& control) {
-  return kFirstControlId + static_cast<int>(&control - Form1Controls().data());
 }
 
 // The window's resolution where the system tells it per window (Windows 10
@@ -98,6 +96,26 @@ void SetWindowTextUtf8(HWND control, const std::string& text) {
   SetWindowTextW(control, WideText(text).c_str());
 }
 
+// Every caption of the table at `dpi`, and for Label2 the longest report a
+// card gives, with the room each has.
+std::vector<CaptionRoom> CaptionRooms(int dpi) {
+  std::vector<CaptionRoom> rooms;
+  for (const FormControl& control : Form1Controls()) {
+    std::string text = control.caption;
+    if (std::string_view(control.name) == "Label2") {
+      BootSectorFields fields{"ZENTOXC0", 128, 2, 512};
+      text = CardReport(fields, CardGenerationOf(fields));
+    }
+    if (control.kind == ControlKind::kTextBox || control.kind == ControlKind::kListBox ||
+        text.empty()) {
+      continue;
+    }
+    rooms.push_back({control.kind, TwipsToPixels(control.twips.width, dpi),
+                     TwipsToPixels(control.twips.height, dpi), WideText(text)});
+  }
+  return rooms;
+}
+
 }  // namespace
 
 Win32Window::Win32Window(Dialogs& dialogs, Platform& platform, bool quit_when_closed)
@@ -139,7 +157,7 @@ void Win32Window::CreateControls() {
     previous_kind = control->kind;
     HWND handle = CreateWindowExW(
         native.extended_style, native.window_class, WideText(control->caption).c_str(), style, 0,
-        0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(IdOf(*control))),
+        0, 0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId(*control))),
         GetModuleHandleW(nullptr), nullptr);
     if (control->selected) SendMessageW(handle, BM_SETCHECK, BST_CHECKED, 0);
     controls_.emplace(control->name, handle);
@@ -169,7 +187,7 @@ void Win32Window::Layout() {
   LOGFONTW face = metrics.lfMessageFont;
   face.lfHeight = -MulDiv(kFontPoints, dpi_, 72);
   face.lfWidth = 0;
-  HFONT font = CreateFontIndirectW(&face);
+  HFONT font = FontFittingCaptions(CaptionRooms(dpi_), face, dpi_);
   for (const FormControl& control : Form1Controls()) {
     TwipsRect place = PlaceInWindow(control);
     HWND handle = Control(control.name);
@@ -255,7 +273,7 @@ void Win32Window::OnCommand(int id, int notification) {
       {"Option2", &Form1::Option2_Click},
   };
   for (const auto& [name, handler] : kHandlers) {
-    if (IdOf(Form1Control(name)) == id) (form_.get()->*handler)();
+    if (ControlId(Form1Control(name)) == id) (form_.get()->*handler)();
   }
 }
 

@@ -1,0 +1,16 @@
+// The control ID each of the window's controls gets, from its row in the
+// form's table: how the window routes notifications, and how another program
+// finds a control with GetDlgItem.
+#pragma once
+
+#include "ui/form/form_controls.h"
+
+namespace kvx {
+
+inline constexpr int kFirstControlId = 100;
+
+inline int ControlId(const FormControl& control) {
+  return kFirstControlId + static_cast<int>(&control - Form1Controls().data());
+}
+
+}  // namespace kvx
