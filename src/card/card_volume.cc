@@ -11,6 +11,10 @@ std::size_t ReadCard(CardVolume& card, std::int64_t offset, std::span<std::byte>
   return delivered;
 }
 
+Status CardReadStatus(const CardVolume& card) {
+  return card.VolumeHandle ? card.VolumeHandle->ReadStatus() : Status();
+}
+
 std::int64_t CardSize(const CardVolume& card) {
   return card.VolumeHandle ? card.VolumeHandle->Size() : -1;
 }

@@ -27,6 +27,10 @@ struct CardVolume {
 // delivered and sets the rest of `into` to 0. A closed card delivers nothing.
 std::size_t ReadCard(CardVolume& card, std::int64_t offset, std::span<std::byte> into);
 
+// Why the card's last read delivered fewer bytes than asked (OK where the
+// card ended there, or none is open).
+Status CardReadStatus(const CardVolume& card);
+
 // The open card's length in bytes; -1 when it is closed or the system cannot tell.
 std::int64_t CardSize(const CardVolume& card);
 

@@ -29,8 +29,15 @@ constexpr const char* kFooter =
     "           copies the whole card into OUT.img and what could not be read into\n"
     "           OUT.img.map, never over an existing file (--letter, --drive, --progress)\n"
     "\n"
-    "Exit status: 0 when the action ran to any of its ends, 2 for a usage error;\n"
-    "image: 1 when it stopped or nothing was written.\n";
+    "Each action's outcome, or the reason it failed, goes to stderr as one line\n"
+    "(and, with --json, into the \"diagnostics\" list). Ctrl+C stops a long action\n"
+    "as the window's Esc does and still prints what was done.\n"
+    "\n"
+    "Exit status: 0 when the action ran to a normal end; 1 when it ended at a\n"
+    "failure (the card could not be opened or read, a target file could not be\n"
+    "created or written, an existing file stopped the retrieval); 2 for a usage\n"
+    "error; 130 after Ctrl+C. image: 1 when it stopped at a failure or nothing was\n"
+    "written.\n";
 
 // One 0-based line number: digits only. A number too large for an int is
 // past the last line of any list, so it stands as INT_MAX, a line no list

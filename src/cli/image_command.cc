@@ -1,35 +1,16 @@
 #include "cli/image_command.h"
 
 #include <chrono>
-#include <csignal>
 #include <cstdio>
 #include <optional>
 
 #include "card/card_prologue.h"
+#include "cli/interrupt_as_stop.h"
 #include "cli/progress_display.h"
 
 namespace kvx {
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void NoteInterrupt(int) { interrupted = 1; }
-
-// Ctrl+C asks the imager to stop between two reads, so the map is written true
-// to what was read; the previous handler comes back afterwards.
-class InterruptAsStop {
- public:
-  InterruptAsStop() : previous_(std::signal(SIGINT, NoteInterrupt)) { interrupted = 0; }
-  ~InterruptAsStop() { std::signal(SIGINT, previous_); }
-  InterruptAsStop(const InterruptAsStop&) = delete;
-  InterruptAsStop& operator=(const InterruptAsStop&) = delete;
-
-  bool asked() const { return interrupted != 0; }
-
- private:
-  void (*previous_)(int);
-};
 
 std::string Bytes(std::int64_t n) { return std::to_string(n) + " bytes"; }
 
@@ -97,6 +78,7 @@ int RunImageCommand(Platform& platform, const std::string& letter_text,
   } else {
     std::fprintf(stderr, "kvx-rescue-cli: %s\n", summary.c_str());
   }
+  if (interrupt.asked()) return kInterruptedExitStatus;
   return result.outcome == ImageOutcome::kImaged ? 0 : 1;
 }
 

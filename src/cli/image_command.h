@@ -14,7 +14,7 @@ namespace kvx {
 // Images the card that `letter_text` names (as Text1 names it) into
 // `image_path`. Returns the exit code: 0 when the whole card was tried (the
 // map tells what could not be read), 1 when it was stopped or could not be
-// opened, or an output could not be created or written.
+// opened, or an output could not be created or written; 130 after Ctrl+C.
 int RunImageCommand(Platform& platform, const std::string& letter_text,
                     const std::string& image_path, bool progress);
 

@@ -39,13 +39,16 @@ std::string JsonReport(const MemoryControls& controls) {
   for (const ShownMessage& message : controls.messages) {
     messages.push_back({{"title", message.title}, {"text", message.text}});
   }
+  Json diagnostics = Json::array();
+  for (const Outcome& outcome : controls.outcomes) diagnostics.push_back(outcome.text);
   Json report = {{"label1", controls.label1},
                  {"label2", controls.label2},
                  {"label3", controls.label3},
                  {"lines", controls.lines},
                  {"messages", messages},
                  {"retrieveEnabled", controls.retrieve_enabled},
-                 {"sizeOptionsVisible", controls.size_options_visible}};
+                 {"sizeOptionsVisible", controls.size_options_visible},
+                 {"diagnostics", diagnostics}};
   std::string out;
   Write(report, out);
   return out;

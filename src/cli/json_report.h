@@ -1,6 +1,7 @@
 // The headless window's end state as one JSON object:
 // {"label1", "label2", "label3", "lines", "messages": [{"title", "text"}],
-//  "retrieveEnabled", "sizeOptionsVisible"}. Texts are exact; NUL and other
+//  "retrieveEnabled", "sizeOptionsVisible", "diagnostics": [outcome lines]}.
+// Texts are exact; NUL and other
 // control characters are escaped, never cut, and bytes that are not valid
 // UTF-8 become U+FFFD, so the output always parses.
 #pragma once

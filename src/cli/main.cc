@@ -9,6 +9,7 @@
 
 #include "cli/cli_options.h"
 #include "cli/image_command.h"
+#include "cli/interrupt_as_stop.h"
 #include "cli/json_report.h"
 #include "cli/progress_display.h"
 #include "cli/text_report.h"
@@ -23,10 +24,11 @@ namespace kvx {
 namespace {
 
 // The in-memory window, with a progress line on stderr (--progress) from
-// ShowProgress() to EndProgress().
+// ShowProgress() to EndProgress(), and Ctrl+C as the window's Esc.
 class CliControls final : public MemoryControls {
  public:
-  explicit CliControls(bool progress) : progress_(progress) {}
+  CliControls(bool progress, const InterruptAsStop& interrupt)
+      : progress_(progress), interrupt_(interrupt) {}
 
   void ShowProgress(const char* action) {
     if (!progress_) return;
@@ -43,9 +45,11 @@ class CliControls final : public MemoryControls {
   void ReportProgress(std::int64_t done, std::int64_t total) override {
     if (display_) display_->Update(done, total);
   }
+  bool StopRequested() override { return interrupt_.asked(); }
 
  private:
   bool progress_;
+  const InterruptAsStop& interrupt_;
   std::optional<ProgressDisplay> display_;
 };
 
@@ -71,6 +75,15 @@ void SelectLines(const CliOptions& options, MemoryControls& controls) {
   for (int line : options.retrieve_lines) controls.Select(line);
 }
 
+// 130 after Ctrl+C, 1 when an action failed, otherwise 0.
+int ExitStatus(const MemoryControls& controls, const InterruptAsStop& interrupt) {
+  if (interrupt.asked()) return kInterruptedExitStatus;
+  for (const Outcome& outcome : controls.outcomes) {
+    if (outcome.kind == Outcome::kFailed) return 1;
+  }
+  return 0;
+}
+
 int ListDrives(const DriveMap& drives) {
   for (const std::string& line : DriveDescriptions(drives)) std::printf("%s\n", line.c_str());
   return 0;
@@ -83,7 +96,8 @@ int Run(const CliOptions& options) {
     return RunImageCommand(*platform, options.letter, options.image_path, options.progress);
   }
   auto state = std::make_unique<WindowState>();
-  CliControls controls(options.progress);
+  InterruptAsStop interrupt;
+  CliControls controls(options.progress, interrupt);
   controls.text1 = options.letter;
   controls.text2 = options.target.value_or(DefaultTargetDirectory());
 
@@ -92,16 +106,20 @@ int Run(const CliOptions& options) {
   if (options.size && controls.size_options_visible) {
     state->SizeMode = *options.size;
   }
-  if (options.retrieves() && controls.retrieve_enabled) {
+  if (options.retrieves() && controls.retrieve_enabled && !interrupt.asked()) {
     SelectLines(options, controls);
     controls.ShowProgress("retrieve");
     Retrieve(*state, controls, *platform);
     controls.EndProgress();
   }
 
+  // After the progress line has ended: one line per outcome.
+  for (const Outcome& outcome : controls.outcomes) {
+    std::fprintf(stderr, "kvx-rescue-cli: %s\n", outcome.text.c_str());
+  }
   std::string report = options.json ? JsonReport(controls) + "\n" : TextReport(controls);
   std::fwrite(report.data(), 1, report.size(), stdout);
-  return 0;
+  return ExitStatus(controls, interrupt);
 }
 
 }  // namespace

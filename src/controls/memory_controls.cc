@@ -39,4 +39,9 @@ bool MemoryControls::AskYesNo(const std::string& text, const std::string& title)
   return answer;
 }
 
+bool MemoryControls::StopRequested() {
+  const int ask = stop_asks++;
+  return stop_at_ask >= 0 && ask >= stop_at_ask;
+}
+
 }  // namespace kvx

@@ -2,9 +2,11 @@
 // Message boxes are recorded; Yes/No questions take scripted answers.
 #pragma once
 
+#include <cstdint>
 #include <deque>
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "controls/controls.h"
@@ -33,6 +35,12 @@ class MemoryControls : public Controls {
   std::vector<ShownMessage> questions;
   // Answers to Yes/No questions, first asked first; Yes when none is left.
   std::deque<bool> answers;
+  // StopRequested answers true from its ask number `stop_at_ask` (0-based)
+  // on; never when negative. `stop_asks` counts the asks.
+  int stop_at_ask = -1;
+  int stop_asks = 0;
+  std::vector<std::pair<std::int64_t, std::int64_t>> progress;  // done, total
+  std::vector<Outcome> outcomes;
 
   // Selects `line` as a click would and makes it the current line.
   void Select(int line);
@@ -51,6 +59,11 @@ class MemoryControls : public Controls {
   void SetBusyPointer(bool on) override;
   void ShowMessage(const std::string& text, const std::string& title) override;
   bool AskYesNo(const std::string& text, const std::string& title) override;
+  bool StopRequested() override;
+  void ReportProgress(std::int64_t done, std::int64_t total) override {
+    progress.emplace_back(done, total);
+  }
+  void ReportOutcome(const Outcome& outcome) override { outcomes.push_back(outcome); }
 };
 
 }  // namespace kvx

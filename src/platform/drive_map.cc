@@ -58,4 +58,8 @@ std::vector<std::string> DriveMap::Descriptions() const {
   return lines;
 }
 
+std::string LetterNamesNoCard(const std::string& letter) {
+  return "letter " + letter + " names no card: start with --drive " + letter + "=PATH";
+}
+
 }  // namespace kvx

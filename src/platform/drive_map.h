@@ -37,4 +37,8 @@ class DriveMap {
   std::map<char, VolumeLocation> locations_;
 };
 
+// "letter F names no card: start with --drive F=PATH": what a letter that
+// leads nowhere means, for the status bar and the diagnostics alike.
+std::string LetterNamesNoCard(const std::string& letter);
+
 }  // namespace kvx

@@ -21,6 +21,7 @@ class PartitionVolume final : public Volume {
 
   // The partition's length, or less where the disk ends before it.
   std::int64_t Size() const override;
+  Status ReadStatus() const override { return whole_->ReadStatus(); }
 
  private:
   std::unique_ptr<Volume> whole_;

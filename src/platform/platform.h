@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/status.h"
 #include "platform/target_file.h"
 #include "platform/volume.h"
 #include "platform/volume_location.h"
@@ -49,6 +50,15 @@ class Platform {
   // Creates `path` (UTF-8, trailing blanks of the last component dropped) as a
   // new file; nullptr when it exists already or cannot be created.
   virtual std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) = 0;
+
+  // Why the last OpenVolume, OpenVolumeAt or CreateNewFile that gave nullptr
+  // failed, asked before the next of them.
+  virtual Status LastFailure() const { return Status(Status::Code::kOther, "", ""); }
+
+  // One line saying what drive `letter` names on this machine, for a window
+  // at rest: "E: /dev/sdb1, 1.9 GB, Generic SD reader", "E: card.img",
+  // "E: \\.\E:", or why it names nothing.
+  virtual std::string DescribeLetter(const std::string& letter) { return letter + ":"; }
 };
 
 }  // namespace kvx

@@ -40,4 +40,8 @@ extern const std::string_view kNameCharactersRefusedHere;
 // The characters that end a directory in a path here, the usual one first.
 extern const std::string_view kPathSeparatorsHere;
 
+// True where reading a card's raw volume takes an administrator (Windows);
+// elsewhere root or the disk group may read it.
+extern const bool kRawVolumesNeedAdministrator;
+
 }  // namespace kvx

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/status.h"
+
 namespace kvx {
 
 class TargetFile {
@@ -24,6 +26,9 @@ class TargetFile {
   // Write still appends at the file's end.
   // REQUIRES: 0 <= offset, and offset + bytes.size() <= the file's length.
   virtual bool WriteAt(std::int64_t offset, std::span<const std::byte> bytes) = 0;
+
+  // Why the last Write or WriteAt that returned false failed.
+  virtual Status WriteStatus() const { return Status(); }
 };
 
 }  // namespace kvx

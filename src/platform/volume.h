@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <span>
 
+#include "platform/status.h"
+
 namespace kvx {
 
 class Volume {
@@ -24,6 +26,10 @@ class Volume {
   // The volume's length in bytes, or -1 when the system cannot tell. Only
   // for showing progress: reads, not this figure, decide where a scan ends.
   virtual std::int64_t Size() const { return -1; }
+
+  // Why the last Read delivered fewer bytes than asked: the system's error,
+  // or OK where the volume simply ended.
+  virtual Status ReadStatus() const { return Status(); }
 };
 
 }  // namespace kvx

@@ -14,7 +14,7 @@ std::int64_t RoundUpToSector(std::int64_t count) {
 
 CopyResult CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t count,
                         TargetFile& target, std::span<std::byte> buffer,
-                        const std::function<void(std::int64_t)>& on_chunk) {
+                        const std::function<bool(std::int64_t)>& on_chunk) {
   const auto chunk = static_cast<std::int64_t>(buffer.size());
   std::int64_t position = offset;
   std::int64_t remaining = std::max<std::int64_t>(count, 0);
@@ -47,7 +47,9 @@ CopyResult CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t coun
     }
     position += usable;
     remaining = file_ends ? 0 : remaining - usable;
-    on_chunk(std::max<std::int64_t>(count, 0) - remaining);
+    if (!on_chunk(std::max<std::int64_t>(count, 0) - remaining) && remaining > 0) {
+      return CopyResult::kStopped;
+    }
   }
   return CopyResult::kCopied;
 }

@@ -18,16 +18,18 @@
 
 namespace kvx {
 
-// Whether the target took every byte the copy gave it.
-enum class CopyResult { kCopied, kWriteFailed };
+// Whether the target took every byte the copy gave it, or the copy was asked
+// to stop first.
+enum class CopyResult { kCopied, kWriteFailed, kStopped };
 
 // Copies up to `count` bytes from card offset `offset` into `target` (nothing
 // for a count of 0 or less). `on_chunk` gets, after each read, how much of the
-// count is dealt with: the bytes written, or all of it once the file ends.
-// Stops at the first failed write; what was written stays.
+// count is dealt with: the bytes written, or all of it once the file ends;
+// it returns false to stop the copy there (kStopped unless the count is dealt
+// with). Stops at the first failed write; what was written stays.
 // REQUIRES: buffer.size() is a positive multiple of 512.
 CopyResult CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t count,
                         TargetFile& target, std::span<std::byte> buffer,
-                        const std::function<void(std::int64_t)>& on_chunk);
+                        const std::function<bool(std::int64_t)>& on_chunk);
 
 }  // namespace kvx

@@ -43,54 +43,89 @@ bool OpenListedCard(WindowState& state, Controls& controls, Platform& platform) 
 }
 
 std::int64_t ChosenSize(const WindowState& state, const FoundFile& file) {
-  return state.SizeMode == SizeChoice::kByFat ? file.SizeByFat : file.SizeByHeader;
+  return std::max<std::int64_t>(
+      state.SizeMode == SizeChoice::kByFat ? file.SizeByFat : file.SizeByHeader, 0);
 }
 
-std::int64_t SelectedBytes(const WindowState& state, const Controls& controls) {
-  std::int64_t total = 0;
+// The lines Retrieve copies: selected and describing a record.
+struct Selection {
+  int files = 0;
+  std::int64_t bytes = 0;
+};
+
+Selection SelectionOf(const WindowState& state, const Controls& controls) {
+  Selection selection;
   for (int line = 0; line < controls.LineCount(); ++line) {
     const FoundFile* file = state.FoundFiles.Record(line);
-    if (file && controls.IsSelected(line))
-      total += std::max<std::int64_t>(ChosenSize(state, *file), 0);
+    if (file && controls.IsSelected(line)) {
+      ++selection.files;
+      selection.bytes += ChosenSize(state, *file);
+    }
   }
-  return total;
+  return selection;
+}
+
+// A target name as the user reads it: without the blanks that pad it.
+std::string ShownName(std::string name) {
+  name.erase(name.find_last_not_of(' ') + 1);
+  return name;
 }
 
 // Copies the selected lines from the last to the first. Returns at the first
-// line that stops the run, after its message; the caller closes the card.
-void CopySelectedLines(WindowState& state, Controls& controls, Platform& platform) {
+// line that stops the run, after its message, with the outcome; the caller
+// closes the card.
+Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& platform) {
   std::vector<std::byte> buffer(kCopyChunkSize);
-  const std::int64_t total = SelectedBytes(state, controls);
+  const Selection selection = SelectionOf(state, controls);
   std::int64_t done_before = 0;
+  int copied = 0;
+  auto partly = [&](Outcome::Kind kind, const std::string& why) {
+    return Outcome{kind, CopiedPartlyOutcome(copied, selection.files, why)};
+  };
 
   for (int line = controls.LineCount() - 1; line >= 0; --line) {
     const FoundFile* file = state.FoundFiles.Record(line);
     if (file == nullptr || !controls.IsSelected(line)) continue;
 
     // Text2 is read for every file.
-    std::string path = TargetPrefix(controls.Text2(), platform) +
-                       TargetName(file->FileName, kNameCharactersRefusedHere);
+    const std::string name = TargetName(file->FileName, kNameCharactersRefusedHere);
+    std::string path = TargetPrefix(controls.Text2(), platform) + name;
     if (platform.FileExists(path)) {
       controls.ShowMessage(TargetExistsMessage(path), kExistsTitle);
-      return;
+      return partly(Outcome::kFailed, TargetExistsReason(ShownName(name)));
     }
     std::unique_ptr<TargetFile> target = platform.CreateNewFile(path);
     if (target == nullptr) {
       controls.ShowMessage(kCannotCreateMessage, kApplicationTitle);
-      return;
+      return partly(Outcome::kFailed, CannotCreateReason(ShownName(path), Why(platform.LastFailure(), Operation::kCreateFile)));
     }
 
-    std::int64_t size = ChosenSize(state, *file);
-    CopyResult result = CopyFromCard(
-        state.Card, file->StartOffset, size, *target, buffer,
-        [&](std::int64_t done) { controls.ReportProgress(done_before + done, total); });
+    const std::int64_t size = ChosenSize(state, *file);
+    std::int64_t written = 0;
+    bool stop = false;
+    CopyResult result =
+        CopyFromCard(state.Card, file->StartOffset, size, *target, buffer, [&](std::int64_t done) {
+          written = done;
+          controls.ReportProgress(done_before + done, selection.bytes);
+          stop = controls.StopRequested();
+          return !stop;
+        });
+    const Status write_status = target->WriteStatus();
+    target.reset();  // closed before the user looks at what was written
     if (result == CopyResult::kWriteFailed) {
-      target.reset();  // closed before the user looks at what was written
       controls.ShowMessage(kCannotWriteMessage, kApplicationTitle);
-      return;
+      return partly(Outcome::kFailed, CannotWriteReason(ShownName(name), written,
+                                                        Why(write_status, Operation::kWriteFile)));
     }
-    done_before += std::max<std::int64_t>(size, 0);
+    if (result == CopyResult::kStopped) {
+      return partly(Outcome::kStopped, StoppedCopyReason(ShownName(name), written, size));
+    }
+    ++copied;
+    done_before += size;
+    // Asked during the file's last read: the file is whole, the next not begun.
+    if (stop) return partly(Outcome::kStopped, kStoppedBetweenFilesReason);
   }
+  return {Outcome::kDone, CopiedOutcome(copied, done_before, controls.Text2())};
 }
 
 }  // namespace
@@ -98,14 +133,17 @@ void CopySelectedLines(WindowState& state, Controls& controls, Platform& platfor
 void Retrieve(WindowState& state, Controls& controls, Platform& platform) {
   if (!OpenListedCard(state, controls, platform)) {
     controls.ShowMessage(kCannotReadForRetrieveMessage, kApplicationTitle);
+    controls.ReportOutcome({Outcome::kFailed, CardFailure(platform.LastFailure())});
     return;
   }
   controls.SetBusyPointer(true);
+  Outcome outcome{Outcome::kDone, kNothingSelectedOutcome};
   if (controls.SelectedCount() > 0 && controls.CurrentIndex() >= 0) {
-    CopySelectedLines(state, controls, platform);
+    outcome = CopySelectedLines(state, controls, platform);
   }
   state.Card.VolumeHandle.reset();
   controls.SetBusyPointer(false);
+  controls.ReportOutcome(outcome);
 }
 
 }  // namespace kvx

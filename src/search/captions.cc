@@ -1,6 +1,11 @@
 #include "search/captions.h"
 
+#include <algorithm>
+#include <cstdio>
+
 #include "card/code_page.h"
+#include "platform/drive_map.h"
+#include "platform/system_platform.h"
 #include "search/found_file_list.h"
 
 namespace kvx {
@@ -35,6 +40,138 @@ std::string FilesFoundCaption(int count) { return std::to_string(count) + " KVX 
 
 std::string TargetExistsMessage(const std::string& path) {
   return path + " exists, please select a different directory";
+}
+
+namespace {
+
+// ": REASON", or nothing when the system gave none.
+std::string Because(std::string_view reason) {
+  return reason.empty() ? std::string() : ": " + std::string(reason);
+}
+
+}  // namespace
+
+std::string ByteCount(std::int64_t bytes) {
+  constexpr double kKilo = 1e3, kMega = 1e6, kGiga = 1e9;
+  const auto value = static_cast<double>(bytes);
+  char text[32];
+  if (bytes < 1000) {
+    std::snprintf(text, sizeof(text), "%lld bytes", static_cast<long long>(bytes));
+  } else if (value < kMega) {
+    std::snprintf(text, sizeof(text), "%.0f KB", value / kKilo);
+  } else if (value < kGiga) {
+    std::snprintf(text, sizeof(text), "%.1f MB", value / kMega);
+  } else {
+    std::snprintf(text, sizeof(text), "%.1f GB", value / kGiga);
+  }
+  return text;
+}
+
+std::string Percent(std::int64_t done, std::int64_t total) {
+  if (total <= 0 || done <= 0) return "0 %";
+  return std::to_string(std::min<std::int64_t>(done, total) * 100 / total) + " %";
+}
+
+std::string FileCount(int count) {
+  return std::to_string(count) + (count == 1 ? " file" : " files");
+}
+
+std::string LetterTooLowOutcome(const std::string& letter) {
+  return "letter " + letter + " is below D: type the card's letter";
+}
+
+std::string Why(const Status& status, Operation operation) {
+  using Code = Status::Code;
+  const bool card = operation == Operation::kOpenCard || operation == Operation::kReadCard;
+  switch (status.code()) {
+    case Code::kOk:
+      return card ? "the card ends before it" : "";
+    case Code::kNotMapped:
+      return LetterNamesNoCard(status.subject());
+    case Code::kNotFound:
+      return operation == Operation::kCreateFile ? "no such folder" : "no such file";
+    case Code::kPermissionDenied:
+      if (!card) return "permission denied";
+      return kRawVolumesNeedAdministrator ? "permission denied: run as administrator"
+                                          : "permission denied: run as root or join the disk group";
+    case Code::kIsDirectory:
+      return "is a folder";
+    case Code::kExists:
+      return "exists";
+    case Code::kNoSpace:
+      return "no space left";
+    case Code::kFileTooLarge:
+      return "file too large";
+    case Code::kIoError:
+    case Code::kOther:
+      break;
+  }
+  return status.system_text();
+}
+
+std::string CardFailure(const Status& status) {
+  if (status.code() == Status::Code::kNotMapped) return Why(status, Operation::kOpenCard);
+  return status.subject() + Because(Why(status, Operation::kOpenCard));
+}
+
+std::string CannotReadOutcome(const std::string& letter, const std::string& reason) {
+  return "cannot read drive " + letter + Because(reason);
+}
+
+std::string ListedOutcome(std::string_view action, int count) {
+  return std::string(action) + ": " + FileCount(count) + " listed";
+}
+
+std::string NothingToSearchOutcome(std::string_view action, std::string_view what_is_missing) {
+  return std::string(action) + ": no " + std::string(what_is_missing);
+}
+
+std::string RegionReadFailedOutcome(std::string_view action, std::string_view region,
+                                    const std::string& reason) {
+  return std::string(action) + ": reading the " + std::string(region) + " failed" +
+         Because(reason);
+}
+
+std::string CombReadOutcome(std::int64_t bytes_read, int count) {
+  return std::string(kCombAction) + " read " + ByteCount(bytes_read) + ": " + FileCount(count);
+}
+
+std::string CombReadFailedOutcome(std::int64_t at, const std::string& reason, int count) {
+  return std::string(kCombAction) + ": reading the card failed at " + ByteCount(at) +
+         Because(reason) + "; " + FileCount(count) + " listed";
+}
+
+std::string StoppedOutcome(std::string_view action, std::int64_t done, std::int64_t total,
+                           int count) {
+  const std::string where = total > 0 ? "at " + Percent(done, total) : "after " + ByteCount(done);
+  return std::string(action) + " stopped " + where + ": " + FileCount(count) + " listed";
+}
+
+std::string CopiedOutcome(int copied, std::int64_t bytes, const std::string& target) {
+  return "Copied " + FileCount(copied) + ", " + ByteCount(bytes) + ", to " + target;
+}
+
+std::string CopiedPartlyOutcome(int copied, int selected, const std::string& why) {
+  return "Copied " + std::to_string(copied) + " of " + FileCount(selected) + ": " + why;
+}
+
+std::string TargetExistsReason(const std::string& name) { return name + " exists"; }
+
+std::string CannotCreateReason(const std::string& path, const std::string& reason) {
+  return "cannot create " + path + Because(reason);
+}
+
+std::string CannotWriteReason(const std::string& name, std::int64_t written,
+                              const std::string& reason) {
+  return "writing " + name + " failed after " + ByteCount(written) + Because(reason);
+}
+
+std::string StoppedCopyReason(const std::string& name, std::int64_t written, std::int64_t size) {
+  return "stopped, " + name + ": " + ByteCount(written) + " of " + ByteCount(size);
+}
+
+std::string UnreadSectorsReason(const std::string& name) {
+  return name + ": unread sectors in the image";
 }
 
 std::string ListLine(const FoundFile& file) {

@@ -8,6 +8,7 @@
 
 #include "card/boot_sector.h"
 #include "card/card_layout.h"
+#include "platform/status.h"
 
 namespace kvx {
 
@@ -55,6 +56,65 @@ inline constexpr char kCannotCreateMessage[] = "Can't create target file...";
 inline constexpr char kCannotWriteMessage[] = "Can't write target file...";
 inline constexpr char kCannotReadForRetrieveMessage[] =
     "Can't read from SD, please resite the SD and try again";
+
+// Outcome lines: what an action came to, for the status bar and the headless
+// front end's diagnostics. Sizes in decimal units ("196 KB", "1.9 GB").
+std::string ByteCount(std::int64_t bytes);
+// "43 %": how far `done` is into `total`; "0 %" for an unknown total.
+std::string Percent(std::int64_t done, std::int64_t total);
+// "12 files" or "1 file".
+std::string FileCount(int count);
+
+// Why an operation failed, with a hint where one helps: "permission denied:
+// run as root or join the disk group", "no such folder". `Why` leaves out
+// the path, for texts that name it already; CardFailure names it:
+// "/dev/sdb: permission denied: ...", "letter F names no card: ...".
+enum class Operation { kOpenCard, kReadCard, kCreateFile, kWriteFile };
+std::string Why(const Status& status, Operation operation);
+std::string CardFailure(const Status& status);
+
+// The prologue's failures: the letter typed, or why the card would not open
+// or read ("/dev/sdb: permission denied: run as root or join the disk group").
+std::string LetterTooLowOutcome(const std::string& letter);
+std::string CannotReadOutcome(const std::string& letter, const std::string& reason);
+// "Quick Search: 12 files listed", "Explore: 3 files listed".
+std::string ListedOutcome(std::string_view action, int count);
+// "Quick Search: no KVX file entries", "Explore: no KVX data region".
+std::string NothingToSearchOutcome(std::string_view action, std::string_view what_is_missing);
+// "Quick Search: reading the KVX file entries failed: REASON".
+std::string RegionReadFailedOutcome(std::string_view action, std::string_view region,
+                                    const std::string& reason);
+// "Comb Through read 1.9 GB: 12 files".
+std::string CombReadOutcome(std::int64_t bytes_read, int count);
+// "Comb Through: reading the card failed at 1.2 GB: REASON; 12 files listed".
+std::string CombReadFailedOutcome(std::int64_t at, const std::string& reason, int count);
+// "Explore stopped at 43 %: 3 files listed".
+std::string StoppedOutcome(std::string_view action, std::int64_t done, std::int64_t total,
+                           int count);
+inline constexpr char kExploreAction[] = "Explore";
+inline constexpr char kQuickSearchAction[] = "Quick Search";
+inline constexpr char kCombAction[] = "Comb Through";
+inline constexpr char kEntriesRegion[] = "KVX file entries";
+inline constexpr char kDataRegionName[] = "KVX data region";
+inline constexpr char kCombNotStarted[] = "Comb Through not started";
+
+// Retrieve's ends. "Copied 3 files, 196 KB, to /data/out/".
+std::string CopiedOutcome(int copied, std::int64_t bytes, const std::string& target);
+// "Copied 2 of 4 files: " followed by what stopped the run.
+std::string CopiedPartlyOutcome(int copied, int selected, const std::string& why);
+// "DATA0001.KVX exists".
+std::string TargetExistsReason(const std::string& name);
+// "cannot create /data/out/DATA0001.KVX: REASON".
+std::string CannotCreateReason(const std::string& path, const std::string& reason);
+// "writing DATA0001.KVX failed after 1.2 MB: REASON".
+std::string CannotWriteReason(const std::string& name, std::int64_t written,
+                              const std::string& reason);
+// "stopped, DATA0003.KVX: 1.2 MB of 2.0 MB".
+std::string StoppedCopyReason(const std::string& name, std::int64_t written, std::int64_t size);
+inline constexpr char kStoppedBetweenFilesReason[] = "stopped";
+// "DATA0002.KVX: unread sectors in the image".
+std::string UnreadSectorsReason(const std::string& name);
+inline constexpr char kNothingSelectedOutcome[] = "Retrieve: no line selected";
 
 // The report for Label2: seven lines for a recognised card (generation 0 and
 // up), four for any other.

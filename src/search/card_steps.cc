@@ -1,5 +1,7 @@
 #include "search/card_steps.h"
 
+#include <string>
+
 #include "card/card_prologue.h"
 #include "search/captions.h"
 
@@ -8,15 +10,19 @@ namespace kvx {
 bool CardPrologue(CardVolume& card, Controls& controls, Platform& platform,
                   const std::function<void()>& on_opened) {
   PrologueResult result = RunCardPrologue(card, platform, controls.Text1(), on_opened);
+  const std::string letter = DriveLetterFromText(controls.Text1());
   switch (result.end) {
     case PrologueEnd::kLetterTooLow:
       controls.ShowMessage(kLetterTooLowMessage, kApplicationTitle);
+      controls.ReportOutcome({Outcome::kFailed, LetterTooLowOutcome(letter)});
       return false;
     case PrologueEnd::kCannotOpen:
       controls.SetCaption(Label::Label2, kCannotOpenCaption);
+      controls.ReportOutcome({Outcome::kFailed, CardFailure(platform.LastFailure())});
       return false;
     case PrologueEnd::kCannotRead:
       controls.SetCaption(Label::Label2, kCannotReadCaption);
+      controls.ReportOutcome({Outcome::kFailed, CannotReadOutcome(letter, Why(CardReadStatus(card), Operation::kReadCard))});
       return false;
     case PrologueEnd::kOpened:
       controls.SetCaption(Label::Label2, CardReport(result.fields, result.generation));

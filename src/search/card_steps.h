@@ -13,7 +13,8 @@ namespace kvx {
 
 // Runs the prologue on Text1's letter. Returns true when the action goes on:
 // the card is open and its report is in Label2. Returns false after the
-// too-low message box, "Can't open SD" or "Can't read SD".
+// too-low message box, "Can't open SD" or "Can't read SD", each reported as
+// the action's failed outcome.
 // `on_opened` runs once the card is open, before the boot sector is read.
 bool CardPrologue(CardVolume& card, Controls& controls, Platform& platform,
                   const std::function<void()>& on_opened);

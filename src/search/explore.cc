@@ -32,21 +32,38 @@ void Explore(WindowState& state, Controls& controls, Platform& platform) {
   RegionProbe region = FindDataRegion(card, controls);
   if (!IsLayout(region)) {
     controls.SetBusyPointer(false);  // the card stays open
+    controls.ReportOutcome(
+        region == RegionProbe::kTroubleReading
+            ? Outcome{Outcome::kFailed,
+                      RegionReadFailedOutcome(kExploreAction, kDataRegionName,
+                                              Why(CardReadStatus(card), Operation::kReadCard))}
+            : Outcome{Outcome::kDone, NothingToSearchOutcome(kExploreAction, kDataRegionName)});
     return;
   }
 
   // The walk starts at the data region's second cluster.
+  const std::int64_t card_size = CardSize(card);
   std::int64_t offset = LayoutOf(region).DataRegionOffset + card.BytesPerCluster;
+  bool stopped = false;
   for (int i = 0; i < kMostFiles; ++i) {
     std::optional<std::int64_t> length = ReadFileHeaderLength(card, offset);
+    controls.ReportProgress(offset, card_size);
     if (!length) break;
     ListHeaderFind(state, controls, kExploreNameStem, offset, *length);
     // Without a cluster size there is no next boundary: keep this file and stop.
     if (card.BytesPerCluster <= 0) break;
     offset += ClusterAlignedLength(*length, card.BytesPerCluster);
+    if (controls.StopRequested()) {
+      stopped = true;
+      break;
+    }
   }
 
   CloseHeaderSearch(state, controls);
+  const int found = state.FoundFiles.FoundCount();
+  controls.ReportOutcome(
+      stopped ? Outcome{Outcome::kStopped, StoppedOutcome(kExploreAction, offset, card_size, found)}
+              : Outcome{Outcome::kDone, ListedOutcome(kExploreAction, found)});
 }
 
 }  // namespace kvx

@@ -48,7 +48,12 @@ void QuickSearch(WindowState& state, Controls& controls, Platform& platform) {
   state.ListedCard = platform.LocationOf(DriveLetterFromText(controls.Text1()));
 
   EntryRegion entries = FindEntryRegion(card, controls);
-  if (entries.probe == RegionProbe::kNotFound) return;
+  const Status entries_read = CardReadStatus(card);
+  if (entries.probe == RegionProbe::kNotFound) {
+    controls.ReportOutcome(
+        {Outcome::kDone, NothingToSearchOutcome(kQuickSearchAction, kEntriesRegion)});
+    return;
+  }
   if (IsLayout(entries.probe)) {
     const CardLayout& layout = LayoutOf(entries.probe);
     std::span<const std::byte> block(entries.block);
@@ -70,7 +75,21 @@ void QuickSearch(WindowState& state, Controls& controls, Platform& platform) {
     }
   }
 
-  if (IsLayout(FindDataRegion(card, controls))) card.VolumeHandle.reset();
+  RegionProbe data_region = FindDataRegion(card, controls);
+  if (IsLayout(data_region)) card.VolumeHandle.reset();
+
+  if (entries.probe == RegionProbe::kTroubleReading) {
+    controls.ReportOutcome({Outcome::kFailed,
+                            RegionReadFailedOutcome(kQuickSearchAction, kEntriesRegion,
+                                                    Why(entries_read, Operation::kReadCard))});
+  } else if (data_region == RegionProbe::kTroubleReading) {
+    controls.ReportOutcome({Outcome::kFailed,
+                            RegionReadFailedOutcome(kQuickSearchAction, kDataRegionName,
+                                                    Why(CardReadStatus(card), Operation::kReadCard))});
+  } else {
+    controls.ReportOutcome(
+        {Outcome::kDone, ListedOutcome(kQuickSearchAction, state.FoundFiles.FoundCount())});
+  }
 }
 
 }  // namespace kvx

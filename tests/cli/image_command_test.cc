@@ -38,7 +38,7 @@ TEST(ImageCommandTest, CtrlCStopsWithATrueMapAndRestoresTheHandler) {
   PlatformInterruptedOnRead platform;
   platform.Insert("E", std::vector<std::byte>(5 << 20, std::byte{7}));
   ::testing::internal::CaptureStdout();
-  EXPECT_EQ(RunImageCommand(platform, "e:", kImage, false), 1);
+  EXPECT_EQ(RunImageCommand(platform, "e:", kImage, false), 130);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(),
             "Stopped: 3145728 bytes read, 0 bytes unreadable in 0 range(s), 2097152 bytes not "
             "tried; /out/card.img.map tells which\n");

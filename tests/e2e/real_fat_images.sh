@@ -53,9 +53,9 @@ report() {  # GENERATION
   printf 'This is a ZENTO SD\\r\\n\\r\\nZENTO Firmware: %sG\\r\\nSD Name: ZENTOXC%s\\r\\nSector/Cluster: 64\\r\\nNumber of FAT(s): 1\\r\\nMax Root Dir Entries: 512' "$1" "$1"
 }
 
-json() {  # LABEL1 LABEL3 LINES GENERATION
-  printf '{"label1": "%s", "label2": "%s", "label3": "%s", "lines": [%s], "messages": [], "retrieveEnabled": true, "sizeOptionsVisible": false}' \
-    "$1" "$(report "$4")" "$2" "$3"
+json() {  # LABEL1 LABEL3 LINES GENERATION OUTCOME
+  printf '{"label1": "%s", "label2": "%s", "label3": "%s", "lines": [%s], "messages": [], "retrieveEnabled": true, "sizeOptionsVisible": false, "diagnostics": ["%s"]}' \
+    "$1" "$(report "$4")" "$2" "$3" "$5"
 }
 
 # Retrieves every line of ACTION into a fresh directory and compares each file
@@ -87,18 +87,18 @@ s1=$(size_of 1) s2=$(size_of 2) s3=$(size_of 3)
 # The 1G layout lists every second slot: the marker is slot 1, so slots 2 and 4.
 check "1G quick search" \
   "$(json "2 KVX File Entries (1G) found" "KVX Data Region (1G) found" \
-    "$(line DATA0001.KVX "$s1" "$o1"), $(line DATA0003.KVX "$s3" "$o3")" 1)" \
+    "$(line DATA0001.KVX "$s1" "$o1"), $(line DATA0003.KVX "$s3" "$o3")" 1 "Quick Search: 2 files listed")" \
   "$("$cli" --drive "E=$card" --json quick)"
 # The walk starts at the second cluster: the deleted recording, then the third.
 check "1G explore" \
   "$(json "Skipepd DIR region" "2 KVX File(s) found" \
-    "$(line RECOVER0.KVX "$s2" "$o2"), $(line RECOVER1.KVX "$s3" "$o3")" 1)" \
+    "$(line RECOVER0.KVX "$s2" "$o2"), $(line RECOVER1.KVX "$s3" "$o3")" 1 "Explore: 2 files listed")" \
   "$("$cli" --drive "E=$card" --json explore)"
 # The comb starts one sector past the 1G data region: the first recording,
 # right at its start, is not examined.
 check "1G comb through" \
   "$(json "Skipped DIR region" "2 KVX File(s) found" \
-    "$(line FOUND0.KVX "$s2" "$o2"), $(line FOUND1.KVX "$s3" "$o3")" 1)" \
+    "$(line FOUND0.KVX "$s2" "$o2"), $(line FOUND1.KVX "$s3" "$o3")" 1 "Comb Through read 1.0 GB: 2 files")" \
   "$("$cli" --drive "E=$card" --json comb)"
 check_retrieval "$card" quick "DATA0001.KVX=1 DATA0003.KVX=3"
 check_retrieval "$card" comb "FOUND0.KVX=2 FOUND1.KVX=3"
@@ -114,7 +114,7 @@ o1=$(offset_of "$card" 1 141312) o3=$(offset_of "$card" 3 141312)
 s1=$(size_of 1) s2=$(size_of 2) s3=$(size_of 3)
 check "2G quick search with a deleted recording" \
   "$(json "3 KVX File Entries (2G) found" "KVX Data Region (2G) found" \
-    "$(line DATA0001.KVX "$s1" "$o1"), $(line DATA0002.KVX "$s2" "$o2"), $(line DATA0003.KVX "$s3" "$o3")" 2)" \
+    "$(line DATA0001.KVX "$s1" "$o1"), $(line DATA0002.KVX "$s2" "$o2"), $(line DATA0003.KVX "$s3" "$o3")" 2 "Quick Search: 3 files listed")" \
   "$("$cli" --drive "E=$card" --json quick)"
 
 add_recording "$card" 4 10000
@@ -122,15 +122,15 @@ o4=$(offset_of "$card" 4 141312) s4=$(size_of 4)
 
 check "2G quick search" \
   "$(json "3 KVX File Entries (2G) found" "KVX Data Region (2G) found" \
-    "$(line DATA0001.KVX "$s1" "$o1"), $(line DATA0004.KVX "$s4" "$o4"), $(line DATA0003.KVX "$s3" "$o3")" 2)" \
+    "$(line DATA0001.KVX "$s1" "$o1"), $(line DATA0004.KVX "$s4" "$o4"), $(line DATA0003.KVX "$s3" "$o3")" 2 "Quick Search: 3 files listed")" \
   "$("$cli" --drive "E=$card" --json quick)"
 # The walk ends where the overwritten recording's remains hold no header.
 check "2G explore" \
-  "$(json "Skipepd DIR region" "1 KVX File(s) found" "$(line RECOVER0.KVX "$s4" "$o4")" 2)" \
+  "$(json "Skipepd DIR region" "1 KVX File(s) found" "$(line RECOVER0.KVX "$s4" "$o4")" 2 "Explore: 1 file listed")" \
   "$("$cli" --drive "E=$card" --json explore)"
 check "2G comb through" \
   "$(json "Skipped DIR region" "3 KVX File(s) found" \
-    "$(line FOUND0.KVX "$s1" "$o1"), $(line FOUND1.KVX "$s4" "$o4"), $(line FOUND2.KVX "$s3" "$o3")" 2)" \
+    "$(line FOUND0.KVX "$s1" "$o1"), $(line FOUND1.KVX "$s4" "$o4"), $(line FOUND2.KVX "$s3" "$o3")" 2 "Comb Through read 2.0 GB: 3 files")" \
   "$("$cli" --drive "E=$card" --json comb)"
 check_retrieval "$card" quick "DATA0001.KVX=1 DATA0004.KVX=4 DATA0003.KVX=3"
 

@@ -217,7 +217,10 @@ TEST_P(CardCopyTest, WritesTheBytesOfASectorBySectorCopy) {
   std::vector<std::byte> buffer(static_cast<std::size_t>(c.chunk), std::byte{0xEE});
   std::vector<std::int64_t> progress{0};
   EXPECT_EQ(CopyFromCard(card, c.offset, c.count, *memory.CreateNewFile("out"), buffer,
-                         [&](std::int64_t done) { progress.push_back(done); }),
+                         [&](std::int64_t done) {
+                           progress.push_back(done);
+                           return true;
+                         }),
             CopyResult::kCopied);
   EXPECT_EQ(memory.files["out"], expected);
   EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));

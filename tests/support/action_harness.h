@@ -3,12 +3,22 @@
 #pragma once
 
 #include <memory>
+#include <ostream>
 #include <vector>
 
 #include "controls/memory_controls.h"
 #include "search/window_state.h"
 #include "tests/support/memory_platform.h"
 #include "tools/card_image/card_image.h"
+
+namespace kvx {
+
+// An outcome in a test's failure message: its kind and its line.
+inline void PrintTo(const Outcome& outcome, std::ostream* os) {
+  *os << outcome.kind << ": " << outcome.text;
+}
+
+}  // namespace kvx
 
 namespace kvx::testing {
 

@@ -19,18 +19,24 @@ class MemoryVolume final : public Volume {
 
   std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
     card_.reads.emplace_back(offset, buffer.size());
+    read_status_ = Status();
     auto size = static_cast<std::int64_t>(card_.bytes.size());
     if (offset < 0 || offset >= size) return 0;
     std::int64_t end = std::min<std::int64_t>(offset + static_cast<std::int64_t>(buffer.size()), size);
-    if (offset < card_.fault.to && end > card_.fault.from) end = std::max(offset, card_.fault.from);
+    if (offset < card_.fault.to && end > card_.fault.from) {
+      end = std::max(offset, card_.fault.from);
+      read_status_ = Status(Status::Code::kIoError, "card", "Input/output error");
+    }
     std::memcpy(buffer.data(), card_.bytes.data() + offset, static_cast<std::size_t>(end - offset));
     return static_cast<std::size_t>(end - offset);
   }
 
   std::int64_t Size() const override { return static_cast<std::int64_t>(card_.bytes.size()); }
+  Status ReadStatus() const override { return read_status_; }
 
  private:
   Card& card_;
+  Status read_status_;
   std::shared_ptr<int> open_count_;
 };
 
@@ -43,8 +49,11 @@ class MemoryTarget final : public TargetFile {
         std::max<std::int64_t>(0, limit_ - static_cast<std::int64_t>(bytes_.size())));
     std::size_t put = std::min(room, bytes.size());
     bytes_.insert(bytes_.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(put));
+    if (put < bytes.size()) write_status_ = Status(Status::Code::kNoSpace, "target", "");
     return put == bytes.size();
   }
+
+  Status WriteStatus() const override { return write_status_; }
 
   bool WriteAt(std::int64_t offset, std::span<const std::byte> bytes) override {
     auto end = offset + static_cast<std::int64_t>(bytes.size());
@@ -56,6 +65,7 @@ class MemoryTarget final : public TargetFile {
  private:
   std::vector<std::byte>& bytes_;
   std::int64_t limit_;
+  Status write_status_;
 };
 
 }  // namespace
@@ -70,7 +80,10 @@ Card& MemoryPlatform::Insert(const std::string& letter, std::vector<std::byte> b
 
 std::unique_ptr<Volume> MemoryPlatform::OpenVolume(const std::string& letter) {
   auto it = cards_.find(letter);
-  if (it == cards_.end()) return nullptr;
+  if (it == cards_.end()) {
+    last_failure_ = Status(Status::Code::kNotMapped, letter, "");
+    return nullptr;
+  }
   ++opens_;
   return std::make_unique<MemoryVolume>(*it->second, open_volumes_);
 }
@@ -88,6 +101,8 @@ std::unique_ptr<TargetFile> MemoryPlatform::CreateNewFile(const std::string& pat
   std::string name = WithoutTrailingBlanks(path);
   if (files.count(name) ||
       std::find(blocked_paths.begin(), blocked_paths.end(), name) != blocked_paths.end()) {
+    last_failure_ = files.count(name) ? Status(Status::Code::kExists, name, "File exists")
+                                      : Status(Status::Code::kPermissionDenied, name, "");
     return nullptr;
   }
   created.push_back(name);

@@ -53,11 +53,13 @@ class MemoryPlatform : public Platform {
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override;
+  Status LastFailure() const override { return last_failure_; }
 
  private:
   std::map<std::string, std::unique_ptr<Card>> cards_;
   std::shared_ptr<int> open_volumes_ = std::make_shared<int>(0);
   int opens_ = 0;
+  Status last_failure_;
 };
 
 }  // namespace kvx::testing

@@ -19,29 +19,48 @@
 
 namespace kvx {
 
+const bool kRawVolumesNeedAdministrator = false;
 const std::string_view kNameCharactersRefusedHere = "";
 const std::string_view kPathSeparatorsHere = "/";
 
 namespace {
 
-// The one place where errno is looked at: retry what was interrupted, and
-// report everything else as "no more bytes".
+// The places where errno is looked at: retry what was interrupted, and turn
+// everything else into a Status.
 bool ShouldRetry(ssize_t result) { return result < 0 && errno == EINTR; }
+
+Status StatusFromErrno(int error, const std::string& subject) {
+  using Code = Status::Code;
+  Code code = Code::kOther;
+  switch (error) {
+    case ENOENT: case ENOTDIR: code = Code::kNotFound; break;
+    case EACCES: case EPERM: code = Code::kPermissionDenied; break;
+    case EISDIR: code = Code::kIsDirectory; break;
+    case EEXIST: code = Code::kExists; break;
+    case ENOSPC: case EDQUOT: code = Code::kNoSpace; break;
+    case EFBIG: code = Code::kFileTooLarge; break;
+    case EIO: case ENXIO: case ENODEV: case ENOMEDIUM: code = Code::kIoError; break;
+    default: break;
+  }
+  return Status(code, subject, std::system_category().message(error));
+}
 
 class PosixVolume final : public Volume {
  public:
-  explicit PosixVolume(int fd) : fd_(fd) {}
+  PosixVolume(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   ~PosixVolume() override { ::close(fd_); }
   PosixVolume(const PosixVolume&) = delete;
   PosixVolume& operator=(const PosixVolume&) = delete;
 
   std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+    read_status_ = Status();
     if (offset < 0) return 0;
     std::size_t done = 0;
     while (done < buffer.size()) {
       ssize_t got = ::pread(fd_, buffer.data() + done, buffer.size() - done,
                             static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
       if (ShouldRetry(got)) continue;
+      if (got < 0) read_status_ = StatusFromErrno(errno, path_);
       if (got <= 0) break;
       done += static_cast<std::size_t>(got);
     }
@@ -57,13 +76,17 @@ class PosixVolume final : public Volume {
     return -1;
   }
 
+  Status ReadStatus() const override { return read_status_; }
+
  private:
   int fd_;
+  std::string path_;
+  Status read_status_;
 };
 
 class PosixTargetFile final : public TargetFile {
  public:
-  explicit PosixTargetFile(int fd) : fd_(fd) {}
+  PosixTargetFile(int fd, std::string path) : fd_(fd), path_(std::move(path)) {}
   ~PosixTargetFile() override { ::close(fd_); }
   PosixTargetFile(const PosixTargetFile&) = delete;
   PosixTargetFile& operator=(const PosixTargetFile&) = delete;
@@ -73,7 +96,7 @@ class PosixTargetFile final : public TargetFile {
     while (done < bytes.size()) {
       ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
       if (ShouldRetry(put)) continue;
-      if (put <= 0) return false;
+      if (put <= 0) return Failed(put);
       done += static_cast<std::size_t>(put);
     }
     return true;
@@ -85,14 +108,24 @@ class PosixTargetFile final : public TargetFile {
       ssize_t put = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
                              static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
       if (ShouldRetry(put)) continue;
-      if (put <= 0) return false;
+      if (put <= 0) return Failed(put);
       done += static_cast<std::size_t>(put);
     }
     return true;
   }
 
+  Status WriteStatus() const override { return write_status_; }
+
  private:
+  // A write that put nothing and gave no error: the device took no more.
+  bool Failed(ssize_t put) {
+    write_status_ = put < 0 ? StatusFromErrno(errno, path_) : StatusFromErrno(ENOSPC, path_);
+    return false;
+  }
+
   int fd_;
+  std::string path_;
+  Status write_status_;
 };
 
 // Opens a card path for reading only. O_NONBLOCK keeps a FIFO from hanging the
@@ -102,13 +135,19 @@ static_assert((kCardOpenFlags & O_ACCMODE) == O_RDONLY &&
                   (kCardOpenFlags & (O_CREAT | O_TRUNC | O_APPEND)) == 0,
               "the card is opened for reading only");
 
-int OpenCardReadOnly(const std::string& path) {
+// Returns the descriptor, or -1 with `status` saying why.
+int OpenCardReadOnly(const std::string& path, Status& status) {
   int fd = ::open(path.c_str(), kCardOpenFlags);
-  if (fd < 0) return -1;
+  if (fd < 0) {
+    status = StatusFromErrno(errno, path);
+    return -1;
+  }
   struct stat st {};
   bool readable_kind = ::fstat(fd, &st) == 0 &&
                        (S_ISREG(st.st_mode) || S_ISBLK(st.st_mode) || S_ISCHR(st.st_mode));
   if (!readable_kind || ::fcntl(fd, F_SETFL, 0) != 0) {
+    status = S_ISDIR(st.st_mode) ? StatusFromErrno(EISDIR, path)
+                                 : Status(Status::Code::kOther, path, "not a file or a device");
     ::close(fd);
     return -1;
   }
@@ -121,7 +160,11 @@ class PosixPlatform final : public Platform {
 
   std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
     std::optional<VolumeLocation> location = LocationOf(letter);
-    return location ? OpenVolumeAt(*location) : nullptr;
+    if (!location) {
+      last_failure_ = Status(Status::Code::kNotMapped, letter, "");
+      return nullptr;
+    }
+    return OpenVolumeAt(*location);
   }
 
   std::optional<VolumeLocation> LocationOf(const std::string& letter) override {
@@ -129,10 +172,23 @@ class PosixPlatform final : public Platform {
   }
 
   std::unique_ptr<Volume> OpenVolumeAt(const VolumeLocation& location) override {
-    int fd = OpenCardReadOnly(location.path);
+    int fd = OpenCardReadOnly(location.path, last_failure_);
     if (fd < 0) return nullptr;
-    return SelectPartition(std::make_unique<PosixVolume>(fd), location.partition);
+    return SelectPartition(std::make_unique<PosixVolume>(fd, location.path), location.partition);
   }
+
+  // The removable volume's own description where no --drive is given.
+  std::string DescribeLetter(const std::string& letter) override {
+    if (drive_map_.empty()) {
+      for (const std::string& line : DriveDescriptions(drive_map_)) {
+        if (line.rfind(letter + ":", 0) == 0) return line;
+      }
+    }
+    std::optional<VolumeLocation> location = LocationOf(letter);
+    return location ? letter + ": " + LocationText(*location) : LetterNamesNoCard(letter);
+  }
+
+  Status LastFailure() const override { return last_failure_; }
 
   bool FileExists(const std::string& path) override {
     struct stat st {};
@@ -146,15 +202,22 @@ class PosixPlatform final : public Platform {
   }
 
   std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override {
-    if (!IsWholePath(path)) return nullptr;
-    int fd = ::open(WithoutTrailingBlanks(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                    0644);
-    if (fd < 0) return nullptr;
-    return std::make_unique<PosixTargetFile>(fd);
+    if (!IsWholePath(path)) {
+      last_failure_ = Status(Status::Code::kOther, path, "the name holds a NUL character");
+      return nullptr;
+    }
+    const std::string name = WithoutTrailingBlanks(path);
+    int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      last_failure_ = StatusFromErrno(errno, name);
+      return nullptr;
+    }
+    return std::make_unique<PosixTargetFile>(fd, name);
   }
 
  private:
   DriveMap drive_map_;
+  Status last_failure_;
 };
 
 }  // namespace

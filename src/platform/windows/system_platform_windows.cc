@@ -13,6 +13,7 @@
 
 namespace kvx {
 
+const bool kRawVolumesNeedAdministrator = true;
 const std::string_view kNameCharactersRefusedHere = ":*?\"<>|";
 const std::string_view kPathSeparatorsHere = "\\/";
 
@@ -29,6 +30,47 @@ std::wstring Widen(const std::string& utf8) {
   return wide;
 }
 
+// The system's message for `error`, from FormatMessageW, in UTF-8 without its
+// closing line break.
+std::string SystemText(DWORD error) {
+  wchar_t* text = nullptr;
+  DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, error, 0, reinterpret_cast<wchar_t*>(&text), 0, nullptr);
+  std::string utf8;
+  if (length > 0 && text != nullptr) {
+    int size = WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), nullptr, 0,
+                                   nullptr, nullptr);
+    utf8.resize(static_cast<std::size_t>(std::max(size, 0)));
+    WideCharToMultiByte(CP_UTF8, 0, text, static_cast<int>(length), utf8.data(), size, nullptr,
+                        nullptr);
+  }
+  LocalFree(text);
+  while (!utf8.empty() && (utf8.back() == '\n' || utf8.back() == '\r' || utf8.back() == ' ')) {
+    utf8.pop_back();
+  }
+  return utf8.empty() ? "error " + std::to_string(error) : utf8;
+}
+
+// The one place where GetLastError's codes become a Status.
+Status StatusFromError(DWORD error, const std::string& subject) {
+  using Code = Status::Code;
+  Code code = Code::kOther;
+  switch (error) {
+    case ERROR_FILE_NOT_FOUND: case ERROR_PATH_NOT_FOUND: case ERROR_INVALID_DRIVE:
+      code = Code::kNotFound; break;
+    case ERROR_ACCESS_DENIED: case ERROR_WRITE_PROTECT: code = Code::kPermissionDenied; break;
+    case ERROR_FILE_EXISTS: case ERROR_ALREADY_EXISTS: code = Code::kExists; break;
+    case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: code = Code::kNoSpace; break;
+    case ERROR_FILE_TOO_LARGE: code = Code::kFileTooLarge; break;
+    case ERROR_CRC: case ERROR_SECTOR_NOT_FOUND: case ERROR_NOT_READY: case ERROR_IO_DEVICE:
+    case ERROR_READ_FAULT: case ERROR_GEN_FAILURE:
+      code = Code::kIoError; break;
+    default: break;
+  }
+  return Status(code, subject, SystemText(error));
+}
+
 class HandleOwner {
  public:
   explicit HandleOwner(HANDLE handle) : handle_(handle) {}
@@ -43,18 +85,23 @@ class HandleOwner {
 
 class WindowsVolume final : public Volume {
  public:
-  explicit WindowsVolume(HANDLE handle) : handle_(handle) {}
+  WindowsVolume(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
 
   std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+    read_status_ = Status();
     if (offset < 0) return 0;
     std::size_t done = 0;
     while (done < buffer.size()) {
       LARGE_INTEGER position;
       position.QuadPart = offset + static_cast<std::int64_t>(done);
-      if (!SetFilePointerEx(handle_.get(), position, nullptr, FILE_BEGIN)) break;
       DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(buffer.size() - done, 1u << 30));
       DWORD got = 0;
-      if (!ReadFile(handle_.get(), buffer.data() + done, wanted, &got, nullptr) || got == 0) break;
+      if (!SetFilePointerEx(handle_.get(), position, nullptr, FILE_BEGIN) ||
+          !ReadFile(handle_.get(), buffer.data() + done, wanted, &got, nullptr)) {
+        read_status_ = StatusFromError(GetLastError(), path_);
+        break;
+      }
+      if (got == 0) break;
       done += got;
     }
     return done;
@@ -74,13 +121,17 @@ class WindowsVolume final : public Volume {
     return -1;
   }
 
+  Status ReadStatus() const override { return read_status_; }
+
  private:
   HandleOwner handle_;
+  std::string path_;
+  Status read_status_;
 };
 
 class WindowsTargetFile final : public TargetFile {
  public:
-  explicit WindowsTargetFile(HANDLE handle) : handle_(handle) {}
+  WindowsTargetFile(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
 
   bool Write(std::span<const std::byte> bytes) override {
     std::size_t done = 0;
@@ -88,7 +139,7 @@ class WindowsTargetFile final : public TargetFile {
       DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
       DWORD put = 0;
       if (!WriteFile(handle_.get(), bytes.data() + done, wanted, &put, nullptr) || put == 0) {
-        return false;
+        return Failed();
       }
       done += put;
     }
@@ -111,12 +162,24 @@ class WindowsTargetFile final : public TargetFile {
       written = WriteFile(handle_.get(), bytes.data() + done, wanted, &put, &at) && put > 0;
       done += put;
     }
+    if (!written) Failed();
     LARGE_INTEGER none{};
     return SetFilePointerEx(handle_.get(), none, nullptr, FILE_END) && written;
   }
 
+  Status WriteStatus() const override { return write_status_; }
+
  private:
+  // A write that put nothing and gave no error: the device took no more.
+  bool Failed() {
+    DWORD error = GetLastError();
+    write_status_ = StatusFromError(error == ERROR_SUCCESS ? ERROR_DISK_FULL : error, path_);
+    return false;
+  }
+
   HandleOwner handle_;
+  std::string path_;
+  Status write_status_;
 };
 
 // The only access the card is ever opened with: reading, never writing.
@@ -150,9 +213,20 @@ class WindowsPlatform final : public Platform {
       handle = CreateFileW(path.c_str(), kCardAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
     }
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    return SelectPartition(std::make_unique<WindowsVolume>(handle), location.partition);
+    if (handle == INVALID_HANDLE_VALUE) {
+      last_failure_ = StatusFromError(GetLastError(), location.path);
+      return nullptr;
+    }
+    return SelectPartition(std::make_unique<WindowsVolume>(handle, location.path),
+                           location.partition);
   }
+
+  std::string DescribeLetter(const std::string& letter) override {
+    std::optional<VolumeLocation> location = LocationOf(letter);
+    return location ? letter + ": " + LocationText(*location) : LetterNamesNoCard(letter);
+  }
+
+  Status LastFailure() const override { return last_failure_; }
 
   bool DirectoryExists(const std::string& path) override {
     if (!IsWholePath(path)) return false;
@@ -178,15 +252,22 @@ class WindowsPlatform final : public Platform {
   }
 
   std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override {
-    if (!IsWholePath(path)) return nullptr;
-    HANDLE handle = CreateFileW(Widen(WithoutTrailingBlanks(path)).c_str(), GENERIC_WRITE, 0,
-                                nullptr, CREATE_NEW, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
-    return std::make_unique<WindowsTargetFile>(handle);
+    if (!IsWholePath(path)) {
+      last_failure_ = Status(Status::Code::kOther, path, "the name holds a NUL character");
+      return nullptr;
+    }
+    const std::string name = WithoutTrailingBlanks(path);
+    HANDLE handle = CreateFileW(Widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      last_failure_ = StatusFromError(GetLastError(), name);
+      return nullptr;
+    }
+    return std::make_unique<WindowsTargetFile>(handle, name);
   }
 
  private:
   DriveMap drive_map_;
+  Status last_failure_;
 };
 
 }  // namespace
