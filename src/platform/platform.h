@@ -37,9 +37,6 @@ class Platform {
     return OpenVolume(location.path);
   }
 
-  // What drive `letter` names on this system, for the window to show at rest.
-  virtual std::string DescribeLetter(const std::string& /*letter*/) { return {}; }
-
   // True when `path` (UTF-8) names an existing ordinary file; trailing blanks
   // of its last component are ignored, as they are when the file is created.
   virtual bool FileExists(const std::string& path) = 0;

@@ -1,6 +1,7 @@
 #include "search/captions.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 
 #include "card/code_page.h"
@@ -52,17 +53,20 @@ std::string Because(std::string_view reason) {
 }  // namespace
 
 std::string ByteCount(std::int64_t bytes) {
-  constexpr double kKilo = 1e3, kMega = 1e6, kGiga = 1e9;
-  const auto value = static_cast<double>(bytes);
+  if (bytes < 1024) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+  constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB"};
+  double value = static_cast<double>(bytes) / 1024;
+  int unit = 0;
+  // 1023.96 MB would print as "1024.0 MB": such a value moves up a unit.
+  while (unit < 3 && value >= 1023.95) {
+    value /= 1024;
+    ++unit;
+  }
   char text[32];
-  if (bytes < 1000) {
-    std::snprintf(text, sizeof(text), "%lld bytes", static_cast<long long>(bytes));
-  } else if (value < kMega) {
-    std::snprintf(text, sizeof(text), "%.0f KB", value / kKilo);
-  } else if (value < kGiga) {
-    std::snprintf(text, sizeof(text), "%.1f MB", value / kMega);
+  if (unit == 0) {
+    std::snprintf(text, sizeof(text), "%.0f %s", std::floor(value), kUnits[unit]);
   } else {
-    std::snprintf(text, sizeof(text), "%.1f GB", value / kGiga);
+    std::snprintf(text, sizeof(text), "%.1f %s", value, kUnits[unit]);
   }
   return text;
 }

@@ -58,7 +58,8 @@ inline constexpr char kCannotReadForRetrieveMessage[] =
     "Can't read from SD, please resite the SD and try again";
 
 // Outcome lines: what an action came to, for the status bar and the headless
-// front end's diagnostics. Sizes in decimal units ("196 KB", "1.9 GB").
+// front end's diagnostics. Sizes in units of 1024: "512 bytes", "196 KB",
+// "1.9 GB".
 std::string ByteCount(std::int64_t bytes);
 // "43 %": how far `done` is into `total`; "0 %" for an unknown total.
 std::string Percent(std::int64_t done, std::int64_t total);

@@ -50,7 +50,7 @@ folder as the card|1|$work: is a folder|--drive "E=$work" comb
 card too short to read|1|cannot read drive E: the card ends before it|--drive E=/dev/null quick
 target folder missing|1|Copied 0 of 4 files: cannot create $work/none/DATA0004.KVX: no such folder|--drive "E=$work/demo.img" --target "$work/none/" --retrieve all quick
 existing file stops retrieval|1|Copied 2 of 4 files: DATA0002.KVX exists|--drive "E=$work/demo.img" --target "$work/taken/" --retrieve 1,2,3,0 quick
-retrieval copies|0|Copied 1 file, 33 KB, to $work/fresh/|--drive "E=$work/demo.img" --target "$work/fresh/" --retrieve 3 quick
+retrieval copies|0|Copied 1 file, 32 KB, to $work/fresh/|--drive "E=$work/demo.img" --target "$work/fresh/" --retrieve 3 quick
 quick search lists|0|Quick Search: 4 files listed|--drive "E=$work/demo.img" quick
 CASES
 

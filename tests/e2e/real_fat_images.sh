@@ -98,7 +98,7 @@ check "1G explore" \
 # right at its start, is not examined.
 check "1G comb through" \
   "$(json "Skipped DIR region" "2 KVX File(s) found" \
-    "$(line FOUND0.KVX "$s2" "$o2"), $(line FOUND1.KVX "$s3" "$o3")" 1 "Comb Through read 1.0 GB: 2 files")" \
+    "$(line FOUND0.KVX "$s2" "$o2"), $(line FOUND1.KVX "$s3" "$o3")" 1 "Comb Through read 990.0 MB: 2 files")" \
   "$("$cli" --drive "E=$card" --json comb)"
 check_retrieval "$card" quick "DATA0001.KVX=1 DATA0003.KVX=3"
 check_retrieval "$card" comb "FOUND0.KVX=2 FOUND1.KVX=3"
@@ -130,7 +130,7 @@ check "2G explore" \
   "$("$cli" --drive "E=$card" --json explore)"
 check "2G comb through" \
   "$(json "Skipped DIR region" "3 KVX File(s) found" \
-    "$(line FOUND0.KVX "$s1" "$o1"), $(line FOUND1.KVX "$s4" "$o4"), $(line FOUND2.KVX "$s3" "$o3")" 2 "Comb Through read 2.0 GB: 3 files")" \
+    "$(line FOUND0.KVX "$s1" "$o1"), $(line FOUND1.KVX "$s4" "$o4"), $(line FOUND2.KVX "$s3" "$o3")" 2 "Comb Through read 1.9 GB: 3 files")" \
   "$("$cli" --drive "E=$card" --json comb)"
 check_retrieval "$card" quick "DATA0001.KVX=1 DATA0004.KVX=4 DATA0003.KVX=3"
 

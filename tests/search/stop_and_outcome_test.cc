@@ -105,7 +105,7 @@ INSTANTIATE_TEST_SUITE_P(Asks, CombStopTest, ::testing::Values(
              {Outcome::kStopped, "Comb Through stopped at 26 %: 0 files listed"}},
     StopCase{"AfterTheSecondWindow", 1, 1,
              {Outcome::kStopped, "Comb Through stopped at 51 %: 1 file listed"}},
-    StopCase{"Never", -1, 3, {Outcome::kDone, "Comb Through read 4.2 MB: 3 files"}}),
+    StopCase{"Never", -1, 3, {Outcome::kDone, "Comb Through read 4.0 MB: 3 files"}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
@@ -119,10 +119,10 @@ TEST(CombOutcomeTest, AReadThatFailsInsideTheCardIsAFailureWithWhatWasListed) {
   ASSERT_EQ(h.controls.outcomes.size(), 1u);
   EXPECT_EQ(h.controls.outcomes[0].kind, Outcome::kFailed);
   EXPECT_EQ(h.controls.outcomes[0].text.rfind(
-                "Comb Through: reading the card failed at 2.1 MB", 0), 0u)
+                "Comb Through: reading the card failed at 2.0 MB", 0), 0u)
       << h.controls.outcomes[0].text;
   EXPECT_EQ(h.controls.outcomes[0].text,
-            "Comb Through: reading the card failed at 2.1 MB: Input/output error; 2 files listed");
+            "Comb Through: reading the card failed at 2.0 MB: Input/output error; 2 files listed");
 }
 
 TEST(CombOutcomeTest, NoToTheQuestionReportsItDidNotStart) {

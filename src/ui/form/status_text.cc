@@ -10,27 +10,8 @@ namespace {
 // Below this many seconds of reading, a rate would be mostly noise.
 constexpr double kShortestMeasure = 0.1;
 
-std::string Formatted(const char* format, double value, const char* unit) {
-  char text[32];
-  std::snprintf(text, sizeof(text), format, value, unit);
-  return text;
-}
 
 }  // namespace
-
-std::string ByteCount(std::int64_t bytes) {
-  if (bytes < 1024) return std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
-  constexpr const char* kUnits[] = {"KB", "MB", "GB", "TB"};
-  double value = static_cast<double>(bytes) / 1024;
-  int unit = 0;
-  // 1023.96 MB would print as "1024.0 MB": such a value moves up a unit.
-  while (unit < 3 && value >= 1023.95) {
-    value /= 1024;
-    ++unit;
-  }
-  return Formatted(unit == 0 ? "%.0f %s" : "%.1f %s", unit == 0 ? std::floor(value) : value,
-                   kUnits[unit]);
-}
 
 std::string Duration(std::int64_t seconds) {
   if (seconds < 60) return std::to_string(seconds) + " s";

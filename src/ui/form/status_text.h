@@ -5,11 +5,9 @@
 #include <string>
 
 #include "controls/outcome.h"
+#include "search/captions.h"
 
 namespace kvx {
-
-// "512 bytes", "196 KB", "1.2 MB", "1.9 GB" (units of 1024).
-std::string ByteCount(std::int64_t bytes);
 
 // "12 s", "3 min 5 s", "2 h 7 min".
 std::string Duration(std::int64_t seconds);
