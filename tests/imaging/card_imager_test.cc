@@ -104,6 +104,8 @@ struct ImagingCase {
   std::int64_t longest_read;
   std::vector<MapRange> map;
 };
+// Test logs name a case, not its bytes.
+void PrintTo(const ImagingCase& c, std::ostream* os) { *os << c.name; }
 
 constexpr RangeState kRead = RangeState::kFinished;
 constexpr RangeState kBad = RangeState::kBadSector;
@@ -218,6 +220,7 @@ struct StopCase {
   ImagingPhase phase;
   std::int64_t current_pos;
 };
+void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
 
 class StopTest : public ::testing::TestWithParam<StopCase> {};
 
@@ -273,6 +276,7 @@ struct ExistingCase {
   ImageOutcome outcome;
   std::vector<std::string> created;
 };
+void PrintTo(const ExistingCase& c, std::ostream* os) { *os << c.name; }
 
 class ExistingOutputTest : public ::testing::TestWithParam<ExistingCase> {};
 
