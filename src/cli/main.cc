@@ -85,7 +85,13 @@ int ExitStatus(const MemoryControls& controls, const InterruptAsStop& interrupt)
 }
 
 int ListDrives(const DriveMap& drives) {
-  for (const std::string& line : DriveDescriptions(drives)) std::printf("%s\n", line.c_str());
+  const std::vector<std::string> lines = DriveDescriptions(drives);
+  // An empty list on stdout stays empty for scripts; a person is told why.
+  if (lines.empty()) {
+    std::fputs("kvx-rescue-cli: no card found: insert one, or give its device or image with "
+               "--drive E=PATH\n", stderr);
+  }
+  for (const std::string& line : lines) std::printf("%s\n", line.c_str());
   return 0;
 }
 
