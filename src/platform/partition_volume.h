@@ -21,6 +21,7 @@ class PartitionVolume final : public Volume {
 
   // The partition's length, or less where the disk ends before it.
   std::int64_t Size() const override;
+  std::int64_t StartInWhole() const override { return first_byte_ + whole_->StartInWhole(); }
   Status ReadStatus() const override { return whole_->ReadStatus(); }
 
  private:

@@ -6,6 +6,7 @@
 // overwritten. Tests substitute an in-memory implementation.
 #pragma once
 
+#include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
@@ -47,6 +48,11 @@ class Platform {
   // Creates `path` (UTF-8, trailing blanks of the last component dropped) as a
   // new file; nullptr when it exists already or cannot be created.
   virtual std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) = 0;
+
+  // The whole content of the ordinary file `path` (UTF-8), or nullopt when it
+  // does not exist, cannot be read, or holds more than `max_bytes`.
+  virtual std::optional<std::string> ReadSmallFile(const std::string& path,
+                                                   std::int64_t max_bytes) = 0;
 
   // Why the last OpenVolume, OpenVolumeAt or CreateNewFile that gave nullptr
   // failed, asked before the next of them.

@@ -27,6 +27,10 @@ class Volume {
   // for showing progress: reads, not this figure, decide where a scan ends.
   virtual std::int64_t Size() const { return -1; }
 
+  // Where the volume's offset 0 lies in the file or device it was opened
+  // from: a partition's first byte, else 0.
+  virtual std::int64_t StartInWhole() const { return 0; }
+
   // Why the last Read delivered fewer bytes than asked: the system's error,
   // or OK where the volume simply ended.
   virtual Status ReadStatus() const { return Status(); }

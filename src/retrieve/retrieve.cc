@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -11,6 +12,7 @@
 #include "platform/system_platform.h"
 #include "retrieve/card_copy.h"
 #include "retrieve/target_name.h"
+#include "retrieve/unread_sectors_notes.h"
 #include "search/captions.h"
 
 namespace kvx {
@@ -73,8 +75,9 @@ std::string ShownName(std::string name) {
 
 // Copies the selected lines from the last to the first. Returns at the first
 // line that stops the run, after its message, with the outcome; the caller
-// closes the card.
-Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& platform) {
+// closes the card. `begun` gets every file whose copy began.
+Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& platform,
+                          std::vector<CopiedRange>& begun) {
   std::vector<std::byte> buffer(kCopyChunkSize);
   const Selection selection = SelectionOf(state, controls);
   std::int64_t done_before = 0;
@@ -101,6 +104,7 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
     }
 
     const std::int64_t size = ChosenSize(state, *file);
+    begun.push_back({ShownName(name), file->StartOffset, size});
     std::int64_t written = 0;
     bool stop = false;
     CopyResult result =
@@ -139,7 +143,14 @@ void Retrieve(WindowState& state, Controls& controls, Platform& platform) {
   controls.SetBusyPointer(true);
   Outcome outcome{Outcome::kDone, kNothingSelectedOutcome};
   if (controls.SelectedCount() > 0 && controls.CurrentIndex() >= 0) {
-    outcome = CopySelectedLines(state, controls, platform);
+    std::vector<CopiedRange> begun;
+    outcome = CopySelectedLines(state, controls, platform, begun);
+    const std::optional<VolumeLocation> location =
+        state.ListedCard ? state.ListedCard
+                         : platform.LocationOf(DriveLetterFromText(controls.Text1()));
+    if (location) {
+      outcome.text += UnreadSectorsNotes(platform, *location, *state.Card.VolumeHandle, begun);
+    }
   }
   state.Card.VolumeHandle.reset();
   controls.SetBusyPointer(false);

@@ -174,9 +174,13 @@ std::string StoppedCopyReason(const std::string& name, std::int64_t written, std
   return "stopped, " + name + ": " + ByteCount(written) + " of " + ByteCount(size);
 }
 
-std::string UnreadSectorsReason(const std::string& name) {
-  return name + ": unread sectors in the image";
+std::string UnreadSectorsNote(const std::string& name, std::int64_t unread,
+                              const std::string& map_path) {
+  return "; " + name + " includes " + ByteCount(unread) + " the card could not give (see " +
+         map_path + ")";
 }
+
+std::string MapUnreadableNote(const std::string& map_path) { return "; " + map_path + " unreadable"; }
 
 std::string ListLine(const FoundFile& file) {
   std::string line = Windows1252ToUtf8(file.FileName);

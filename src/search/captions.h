@@ -113,8 +113,12 @@ std::string CannotWriteReason(const std::string& name, std::int64_t written,
 // "stopped, DATA0003.KVX: 1.2 MB of 2.0 MB".
 std::string StoppedCopyReason(const std::string& name, std::int64_t written, std::int64_t size);
 inline constexpr char kStoppedBetweenFilesReason[] = "stopped";
-// "DATA0002.KVX: unread sectors in the image".
-std::string UnreadSectorsReason(const std::string& name);
+// Added to Retrieve's outcome for a card image with a map beside it:
+// "; DATA0002.KVX includes 1.5 KB the card could not give (see OUT.img.map)".
+std::string UnreadSectorsNote(const std::string& name, std::int64_t unread,
+                              const std::string& map_path);
+// "; OUT.img.map unreadable".
+std::string MapUnreadableNote(const std::string& map_path);
 inline constexpr char kNothingSelectedOutcome[] = "Retrieve: no line selected";
 
 // The report for Label2: seven lines for a recognised card (generation 0 and

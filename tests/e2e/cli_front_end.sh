@@ -147,6 +147,19 @@ status=$?
   pass "a second image to the same path exits $status and changes nothing" ||
   fail "second image (exit $status)"
 
+# Retrieve from an image whose map marks 2 KB inside DATA0002 (at 305152,
+# 251536 bytes) unread: the diagnostics name that file and no other.
+cp "$copy" "$work/bad.img"
+printf '%s\n' '# Mapfile' '0x00800000     +               1' \
+  '0x00000000  0x00050000  +' '0x00050000  0x00000800  -' '0x00050800  0x007AF800  +' \
+  >"$work/bad.img.map"
+mkdir -p "$work/from-bad"
+"$cli" --json --drive "E=$work/bad.img" --target "$work/from-bad/" --retrieve all quick >"$work/out" 2>/dev/null
+note="DATA0002.KVX includes 2 KB the card could not give (see $work/bad.img.map)"
+grep -qF "Copied 4 files, 436 KB, to $work/from-bad/; $note\"" "$work/out" &&
+  pass "Retrieve from an image names the file that includes unread sectors" ||
+  fail "Retrieve from an image with unread sectors: $(cat "$work/out")"
+
 [ "$(md5sum <"$work/demo.img")" == "$card_sum" ] && pass "the card image is unchanged" || fail "card image changed"
 
 [ "$failures" -eq 0 ] && echo "front end: all passed" || { echo "front end: $failures failed"; exit 1; }

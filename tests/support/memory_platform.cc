@@ -97,6 +97,15 @@ bool MemoryPlatform::DirectoryExists(const std::string& path) {
   return std::find(directories.begin(), directories.end(), path) != directories.end();
 }
 
+std::optional<std::string> MemoryPlatform::ReadSmallFile(const std::string& path,
+                                                         std::int64_t max_bytes) {
+  auto it = files.find(path);
+  if (it == files.end() || static_cast<std::int64_t>(it->second.size()) > max_bytes) {
+    return std::nullopt;
+  }
+  return std::string(reinterpret_cast<const char*>(it->second.data()), it->second.size());
+}
+
 std::unique_ptr<TargetFile> MemoryPlatform::CreateNewFile(const std::string& path) {
   std::string name = WithoutTrailingBlanks(path);
   if (files.count(name) ||

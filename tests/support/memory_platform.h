@@ -7,6 +7,7 @@
 #include <limits>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -53,6 +54,9 @@ class MemoryPlatform : public Platform {
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
   std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override;
+  // A file of `files`, as written so far.
+  std::optional<std::string> ReadSmallFile(const std::string& path,
+                                           std::int64_t max_bytes) override;
   Status LastFailure() const override { return last_failure_; }
 
  private:

@@ -9,6 +9,7 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <optional>
 #include <system_error>
 
 #include "platform/linux/removable_volumes.h"
@@ -154,6 +155,22 @@ int OpenCardReadOnly(const std::string& path, Status& status) {
   return fd;
 }
 
+// A file's `size` bytes from its start; nullopt when a read fails or the file
+// changed its length meanwhile.
+std::optional<std::string> ReadAll(int fd, std::size_t size) {
+  std::string content(size, '\0');
+  std::size_t done = 0;
+  while (done < size) {
+    ssize_t got = ::pread(fd, content.data() + done, size - done, static_cast<off_t>(done));
+    if (ShouldRetry(got)) continue;
+    if (got <= 0) return std::nullopt;
+    done += static_cast<std::size_t>(got);
+  }
+  char past_end;
+  if (::pread(fd, &past_end, 1, static_cast<off_t>(size)) != 0) return std::nullopt;
+  return content;
+}
+
 class PosixPlatform final : public Platform {
  public:
   explicit PosixPlatform(DriveMap drive_map) : drive_map_(std::move(drive_map)) {}
@@ -194,6 +211,20 @@ class PosixPlatform final : public Platform {
     struct stat st {};
     return IsWholePath(path) && ::stat(WithoutTrailingBlanks(path).c_str(), &st) == 0 &&
            S_ISREG(st.st_mode);
+  }
+
+  std::optional<std::string> ReadSmallFile(const std::string& path,
+                                           std::int64_t max_bytes) override {
+    if (!IsWholePath(path)) return std::nullopt;
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::nullopt;
+    struct stat st {};
+    std::optional<std::string> content;
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_size <= max_bytes) {
+      content = ReadAll(fd, static_cast<std::size_t>(st.st_size));
+    }
+    ::close(fd);
+    return content;
   }
 
   bool DirectoryExists(const std::string& path) override {

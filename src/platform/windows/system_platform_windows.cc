@@ -5,6 +5,7 @@
 #include <winioctl.h>
 
 #include <algorithm>
+#include <optional>
 #include <string>
 
 #include "platform/partition_volume.h"
@@ -227,6 +228,31 @@ class WindowsPlatform final : public Platform {
   }
 
   Status LastFailure() const override { return last_failure_; }
+
+  std::optional<std::string> ReadSmallFile(const std::string& path,
+                                           std::int64_t max_bytes) override {
+    if (!IsWholePath(path)) return std::nullopt;
+    HANDLE handle = CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) return std::nullopt;
+    HandleOwner file(handle);
+    LARGE_INTEGER size{};
+    if (GetFileType(file.get()) != FILE_TYPE_DISK ||
+        !GetFileSizeEx(file.get(), &size) || size.QuadPart > max_bytes) {
+      return std::nullopt;
+    }
+    std::string content(static_cast<std::size_t>(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < content.size()) {
+      DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(content.size() - done, 1u << 30));
+      DWORD got = 0;
+      if (!ReadFile(file.get(), content.data() + done, wanted, &got, nullptr) || got == 0) {
+        return std::nullopt;
+      }
+      done += got;
+    }
+    return content;
+  }
 
   bool DirectoryExists(const std::string& path) override {
     if (!IsWholePath(path)) return false;
