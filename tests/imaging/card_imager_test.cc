@@ -204,7 +204,6 @@ INSTANTIATE_TEST_SUITE_P(Cards, ImagingTest, ::testing::Values(
     // Failed in the large read and on its own, read on the second try.
     ImagingCase{"SectorsReadOnTheSecondTry", {{100, 103, 2}, {3000, 3001}}, true, kAny,
                 {Read(0, 3000 * 512), Bad(3000 * 512, 3001 * 512), Read(3001 * 512, kSize)}},
-    ImagingCase{"ReadsComeUpShortWithoutAFault", {}, false, 700, {Read(0, kSize)}},
     ImagingCase{"ShortReadsAndABadSector", {{6100, 6101}}, false, 700,
                 {Read(0, 6100 * 512), Bad(6100 * 512, 6101 * 512), Read(6101 * 512, kSize)}}),
     [](const auto& info) { return std::string(info.param.name); });
@@ -297,7 +296,6 @@ TEST_P(ExistingOutputTest, IsNeverTouched) {
 INSTANTIATE_TEST_SUITE_P(Outputs, ExistingOutputTest, ::testing::Values(
     ExistingCase{"Image", {kImage}, {}, ImageOutcome::kImageExists, {}},
     ExistingCase{"Map", {kMap}, {}, ImageOutcome::kMapExists, {}},
-    ExistingCase{"Both", {kImage, kMap}, {}, ImageOutcome::kImageExists, {}},
     ExistingCase{"ImageIsADirectory", {}, {kImage}, ImageOutcome::kCannotCreateImage, {}},
     ExistingCase{"MapIsADirectory", {}, {kMap}, ImageOutcome::kCannotCreateMap, {kImage}}),
     [](const auto& info) { return std::string(info.param.name); });

@@ -143,8 +143,6 @@ TEST_P(EarlyEndTest, EndsWithTheLabelsAndStateOfItsFailure) {
 
 void LetterTooLow(ActionHarness& h) { h.controls.text1 = "c"; }
 void NoCard(ActionHarness& h) { h.controls.text1 = "F"; }
-void EmptyCard(ActionHarness& h) { h.InsertBytes({}); }
-void Card2G(ActionHarness& h) { h.InsertCard(CardImage(Layout::kG2, 142000)); }
 void NoRegion(ActionHarness& h) { h.InsertCard(CardImage(Layout::kG1, 1 << 20)); }
 constexpr char kE[] = "Skipepd DIR region";
 constexpr char kC[] = "Skipped DIR region";
@@ -153,14 +151,10 @@ constexpr char kC[] = "Skipped DIR region";
 INSTANTIATE_TEST_SUITE_P(Failures, EarlyEndTest, ::testing::Values(
     EarlyEndCase{"ExploreLetterTooLow", Explore, LetterTooLow, kE, "", "", false, false},
     EarlyEndCase{"ExploreCantOpen", Explore, NoCard, kE, "Can't open SD", "", false, false},
-    EarlyEndCase{"ExploreCantRead", Explore, EmptyCard, kE, "Can't read SD", "", false, true},
-    EarlyEndCase{"ExploreDataRegionShort", Explore, Card2G, "Trouble reading KVX data region",
-                 "...", "", true, true},
     EarlyEndCase{"ExploreDataRegionNotFound", Explore, NoRegion, kE, "...",
                  "KVX Data Region not found, there is nothing to recover", true, true},
     EarlyEndCase{"CombLetterTooLow", CombThrough, LetterTooLow, kC, "", "", false, false},
-    EarlyEndCase{"CombCantOpen", CombThrough, NoCard, kC, "Can't open SD", "", false, false},
-    EarlyEndCase{"CombCantRead", CombThrough, EmptyCard, kC, "Can't read SD", "", false, true}),
+    EarlyEndCase{"CombCantOpen", CombThrough, NoCard, kC, "Can't open SD", "", false, false}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 

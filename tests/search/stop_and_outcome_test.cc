@@ -31,8 +31,6 @@ struct StopCase {
 
 void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
 
-
-
 class ExploreStopTest : public ::testing::TestWithParam<StopCase> {};
 
 // Four files, one cluster each, from the data region's second cluster on.
@@ -118,9 +116,6 @@ TEST(CombOutcomeTest, AReadThatFailsInsideTheCardIsAFailureWithWhatWasListed) {
   EXPECT_EQ(h.state->FoundFiles.FoundCount(), 2);
   ASSERT_EQ(h.controls.outcomes.size(), 1u);
   EXPECT_EQ(h.controls.outcomes[0].kind, Outcome::kFailed);
-  EXPECT_EQ(h.controls.outcomes[0].text.rfind(
-                "Comb Through: reading the card failed at 2.0 MB", 0), 0u)
-      << h.controls.outcomes[0].text;
   EXPECT_EQ(h.controls.outcomes[0].text,
             "Comb Through: reading the card failed at 2.0 MB: Input/output error; 2 files listed");
 }
@@ -155,12 +150,6 @@ TEST_P(SearchEndTest, ReportsOneOutcome) {
   EXPECT_EQ(h.controls.outcomes, std::vector<Outcome>{GetParam().outcome});
 }
 
-void InsertDemoLikeCard(ActionHarness& h) {
-  CardImage image(Layout::kG2, kExploreCard);
-  image.PlaceHeader(image.DataRegionOffset(), 0);
-  h.InsertCard(image);
-}
-
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Ends, SearchEndTest, ::testing::Values(
     EndCase{"LetterTooLow", QuickSearch, [](ActionHarness& h) { h.controls.text1 = "c:"; },
@@ -175,11 +164,7 @@ INSTANTIATE_TEST_SUITE_P(Ends, SearchEndTest, ::testing::Values(
             [](ActionHarness& h) { h.InsertBytes(Bytes(4096)); },
             {Outcome::kFailed, "Quick Search: reading the KVX file entries failed: the card ends before it"}},
     EndCase{"NoDataRegion", Explore, [](ActionHarness& h) { h.InsertBytes(Bytes(1 << 20)); },
-            {Outcome::kDone, "Explore: no KVX data region"}},
-    EndCase{"DataRegionUnreadable", Explore, [](ActionHarness& h) { h.InsertBytes(Bytes(4096)); },
-            {Outcome::kFailed, "Explore: reading the KVX data region failed: the card ends before it"}},
-    EndCase{"NothingListed", Explore, InsertDemoLikeCard,
-            {Outcome::kDone, "Explore: 0 files listed"}}),
+            {Outcome::kDone, "Explore: no KVX data region"}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 

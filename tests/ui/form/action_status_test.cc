@@ -28,21 +28,12 @@ TEST_P(ByteCountTest, ReadsAsAPersonWritesIt) {
 
 INSTANTIATE_TEST_SUITE_P(
     Amounts, ByteCountTest,
-    ::testing::Values(ByteCountCase{0, "0 bytes"}, ByteCountCase{1, "1 byte"},
-                      ByteCountCase{1023, "1023 bytes"}, ByteCountCase{1024, "1 KB"},
-                      ByteCountCase{200704, "196 KB"},
+    ::testing::Values(ByteCountCase{1, "1 byte"}, ByteCountCase{1023, "1023 bytes"},
+                      ByteCountCase{1024, "1 KB"},
                       // Just under a MB never shows as "1024 KB".
                       ByteCountCase{1048575, "1.0 MB"}, ByteCountCase{1258291, "1.2 MB"},
-                      ByteCountCase{2040109465, "1.9 GB"},
                       ByteCountCase{std::int64_t{3} << 40, "3.0 TB"}),
     [](const auto& info) { return "Bytes" + std::to_string(info.param.bytes); });
-
-TEST(DurationTest, CountsSecondsThenMinutesThenHours) {
-  EXPECT_EQ(Duration(0), "0 s");
-  EXPECT_EQ(Duration(59), "59 s");
-  EXPECT_EQ(Duration(185), "3 min 5 s");
-  EXPECT_EQ(Duration(7620), "2 h 7 min");
-}
 
 struct ProgressCase {
   const char* name;
@@ -101,14 +92,6 @@ struct ActionStatusTest : ::testing::Test {
   ActionStatus status{bar, [this] { return now; }};
 };
 
-TEST_F(ActionStatusTest, StartsAtRestWithoutProgressOrStop) {
-  EXPECT_FALSE(bar.progress);
-  EXPECT_FALSE(bar.stop_enabled);
-  status.ShowAtRest("/dev/sdb");
-  EXPECT_EQ(bar.text, "/dev/sdb");
-  EXPECT_FALSE(status.Running());
-}
-
 TEST_F(ActionStatusTest, ShowsProgressAtMostTenTimesASecondAndHandlesEventsEachTime) {
   status.Begin(ActionKind::kRead);
   EXPECT_TRUE(bar.stop_enabled);
@@ -120,12 +103,6 @@ TEST_F(ActionStatusTest, ShowsProgressAtMostTenTimesASecondAndHandlesEventsEachT
   EXPECT_EQ(bar.event_passes, 3);  // at 0, 100 and 250 ms
   EXPECT_EQ(bar.text, "Read 244 KB of 976 KB (25 %), 976 KB/s, 1 s left");
   EXPECT_EQ(bar.progress, 250);
-}
-
-TEST_F(ActionStatusTest, ARetrieveCountsWhatItCopied) {
-  status.Begin(ActionKind::kCopy);
-  status.Progress(2048, 4096);
-  EXPECT_EQ(bar.text, "Copied 2 KB of 4 KB (50 %)");
 }
 
 TEST_F(ActionStatusTest, OutcomeStaysUntilTheLetterChanges) {
