@@ -11,6 +11,7 @@
 // window must not change), then Yes. Checks on the way (the client area's
 // size, the question's text) fail the run with a message on stderr.
 #include <windows.h>
+#include <commctrl.h>
 
 #include <atomic>
 #include <cstdio>
@@ -205,19 +206,26 @@ class RemoteWindow {
   HWND window_ = nullptr;
 };
 
-// The client area has the table's size at the screen's resolution.
+// The form, the client area above the status bar, has the table's size at
+// the screen's resolution.
 void CheckClientSize(HWND window) {
   HDC screen = GetDC(nullptr);
   int dpi = GetDeviceCaps(screen, LOGPIXELSY);
   ReleaseDC(nullptr, screen);
   RECT client;
   GetClientRect(window, &client);
+  int form_height = client.bottom;
+  if (HWND bar = FindWindowExW(window, nullptr, STATUSCLASSNAMEW, nullptr)) {
+    RECT bar_rect;
+    GetWindowRect(bar, &bar_rect);
+    form_height -= bar_rect.bottom - bar_rect.top;
+  }
   int width = TwipsToPixels(kClientWidthTwips, dpi);
   int height = TwipsToPixels(kClientHeightTwips, dpi);
-  if (client.right != width || client.bottom != height) {
-    Fail("the client area is " + std::to_string(client.right) + " x " +
-         std::to_string(client.bottom) + " pixels, not " + std::to_string(width) + " x " +
-         std::to_string(height) + " at " + std::to_string(dpi) + " DPI");
+  if (client.right != width || form_height != height) {
+    Fail("the form is " + std::to_string(client.right) + " x " + std::to_string(form_height) +
+         " pixels, not " + std::to_string(width) + " x " + std::to_string(height) + " at " +
+         std::to_string(dpi) + " DPI");
   }
 }
 
