@@ -29,15 +29,8 @@ struct TwoLines {
   ActionHarness h;
   TwoLines() {
     h.InsertBytes(PatternBytes(6 << 20));
-    for (auto [name, at, size] : {std::tuple{"A.KVX", kAtA, kSizeA}, {"B.KVX", kAtB, kSizeB}}) {
-      FoundFile file;
-      file.FileName = PaddedFileName(name);
-      file.StartOffset = at;
-      file.SizeByFat = file.SizeByHeader = size;
-      h.state->FoundFiles.Add(file, h.controls);
-    }
-    h.controls.Select(0);
-    h.controls.Select(1);
+    h.ListSelected("A.KVX", kAtA, kSizeA);
+    h.ListSelected("B.KVX", kAtB, kSizeB);
     h.controls.text2 = "out/";
   }
   Bytes CardBytes(std::int64_t at, std::int64_t count) {

@@ -53,15 +53,8 @@ TEST_P(UnreadSectorsNotesTest, NamesEachFileThatIncludesUnreadBytes) {
   Bytes card(kCardSize);
   for (std::size_t i = 0; i < card.size(); ++i) card[i] = std::byte(i * 7 & 0xFF);
   h.InsertBytes(card);
-  for (auto [name, at, size] : {std::tuple{"A.KVX", kAtA, kSizeA}, {"B.KVX", kAtB, kSizeB}}) {
-    FoundFile file;
-    file.FileName = PaddedFileName(name);
-    file.StartOffset = at;
-    file.SizeByFat = file.SizeByHeader = size;
-    h.state->FoundFiles.Add(file, h.controls);
-  }
-  h.controls.Select(0);
-  h.controls.Select(1);
+  h.ListSelected("A.KVX", kAtA, kSizeA);
+  h.ListSelected("B.KVX", kAtB, kSizeB);
   h.controls.text2 = "out/";
   c.beside_card(h.platform);
 

@@ -33,6 +33,16 @@ struct ActionHarness {
   Card& InsertBytes(std::vector<std::byte> bytes, const std::string& letter = "E") {
     return platform.Insert(letter, std::move(bytes));
   }
+  // Lists a record of `size` bytes (by both counts) at card offset `at` and
+  // selects its line, as a search and a click would.
+  void ListSelected(const char* name, std::int64_t at, std::int64_t size) {
+    FoundFile file;
+    file.FileName = PaddedFileName(name);
+    file.StartOffset = at;
+    file.SizeByFat = file.SizeByHeader = size;
+    state->FoundFiles.Add(file, controls);
+    controls.Select(state->FoundFiles.FoundCount() - 1);
+  }
 };
 
 }  // namespace kvx::testing

@@ -10,7 +10,6 @@ namespace {
 // Below this many seconds of reading, a rate would be mostly noise.
 constexpr double kShortestMeasure = 0.1;
 
-
 }  // namespace
 
 std::string Duration(std::int64_t seconds) {
