@@ -26,7 +26,8 @@ ensure_packages() {
 }
 
 BUILD_PACKAGES=(cmake ninja-build g++ pkg-config libgtest-dev qt6-base-dev libgl-dev
-                libcli11-dev nlohmann-json3-dev dosfstools mtools gddrescue libblkid-dev fdisk)
+                libcli11-dev nlohmann-json3-dev dosfstools mtools gddrescue libblkid-dev fdisk
+                nettle-dev)
 # scripts/package: cpack's Debian package (dpkg-shlibdeps, file) and the zip check.
 PACKAGE_PACKAGES=(dpkg-dev file unzip)
 

@@ -39,6 +39,9 @@ std::string ImageSummary(const ImageResult& result, const std::string& image_pat
       return "cannot create " + map_path + "; " + image_path + " was left empty";
     case ImageOutcome::kImageWriteFailed:
       return "writing " + image_path + " failed: " + counts + "; " + map_path + " tells which";
+    case ImageOutcome::kMapInvalid:
+    case ImageOutcome::kMapForeign:
+    case ImageOutcome::kCardLost:
     case ImageOutcome::kMapWriteFailed:
       return "writing " + map_path + " failed; " + image_path + " holds " + counts;
   }
@@ -63,9 +66,9 @@ int RunImageCommand(Platform& platform, const std::string& letter_text,
   }
   InterruptAsStop interrupt;
   ImageResult result = ImageCard(
-      *card, platform, image_path,
-      [&](std::int64_t done, std::int64_t total) {
-        if (display) display->Update(done, total);
+      *card, platform, image_path, ImagingOptions{},
+      [&](const ImagingProgress& report) {
+        if (display) display->Update(report.pass_done, report.pass_total);
       },
       [&] { return interrupt.asked(); });
   if (display) display->Finish();

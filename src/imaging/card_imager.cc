@@ -15,7 +15,8 @@ constexpr std::int64_t kLargeRead = std::int64_t{1} << 20;
 // what the image holds, so a failed write leaves it true.
 class CardImager {
  public:
-  CardImager(Volume& card, TargetFile& image, std::int64_t size, const ImagingProgress& progress,
+  CardImager(Volume& card, TargetFile& image, std::int64_t size,
+             const ImagingProgressReport& progress,
              const StopRequested& stop_requested)
       : card_(card),
         image_(image),
@@ -50,7 +51,15 @@ class CardImager {
       for (const MapRange& range : chunk_map.ranges()) map.Append(range.size, range.state);
       pos += static_cast<std::int64_t>(done);
       map.current_pos = pos;
-      if (progress_) progress_(pos, size_);
+      if (progress_) {
+        ImagingProgress report;
+        report.card_size = size_;
+        report.rescued = map.BytesIn(RangeState::kFinished);
+        report.to_try = size_ - pos;
+        report.pass_done = pos;
+        report.pass_total = size_;
+        progress_(report);
+      }
     }
     return true;
   }
@@ -109,7 +118,7 @@ class CardImager {
   Volume& card_;
   TargetFile& image_;
   const std::int64_t size_;
-  const ImagingProgress& progress_;
+  const ImagingProgressReport& progress_;
   const StopRequested& stop_requested_;
   std::vector<std::byte> buffer_;
   bool stopped_ = false;
@@ -120,7 +129,8 @@ class CardImager {
 std::string MapPathOf(const std::string& image_path) { return image_path + ".map"; }
 
 ImageResult ImageCard(Volume& card, Platform& platform, const std::string& image_path,
-                      const ImagingProgress& progress, const StopRequested& stop_requested) {
+                      const ImagingOptions& /*options*/, const ImagingProgressReport& progress,
+                      const StopRequested& stop_requested) {
   ImageResult result;
   result.card_size = card.Size();
   const std::string map_path = MapPathOf(image_path);

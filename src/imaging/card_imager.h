@@ -20,6 +20,7 @@
 
 #include "imaging/rescue_map.h"
 #include "platform/platform.h"
+#include "platform/status.h"
 #include "platform/volume.h"
 
 namespace kvx {
@@ -28,34 +29,58 @@ enum class ImageOutcome {
   kImaged,             // the whole card was tried; the map tells what was read
   kStopped,            // stopped on request; the map tells what was read
   kSizeUnknown,        // the card does not tell its size: nothing was created
-  kImageExists,        // nothing was created
-  kMapExists,          // nothing was created
+  kImageExists,        // an image without a map of ours beside it: nothing written
+  kMapExists,          // a map without its image: nothing written
+  kMapInvalid,         // the map beside the image is damaged (map_error): nothing written
+  kMapForeign,         // the map is of a card of another size: nothing written
   kCannotCreateImage,  // nothing was created
   kCannotCreateMap,    // the image was created empty, nothing was read
-  kImageWriteFailed,   // the map tells what the image holds up to the failure
-  kMapWriteFailed,     // the image is written, its map is incomplete
+  kCardLost,           // the card stopped answering (failure); the map tells what was read
+  kImageWriteFailed,   // (failure, e.g. disk full) the map tells what the image holds
+  kMapWriteFailed,     // (failure) the map on disk is the last one written
+};
+
+struct ImagingOptions {
+  int retries = 1;  // passes over the sectors still bad after the sector-by-sector pass
+};
+
+// How far imaging has come, for a progress line or a status bar.
+struct ImagingProgress {
+  ImagingPhase phase = ImagingPhase::kCopying;  // the pass under way
+  int retry = 0;                                // while retrying: 1 to options.retries
+  std::int64_t card_size = 0;
+  std::int64_t rescued = 0;     // bytes the image holds from the card
+  std::int64_t to_try = 0;      // bytes not rescued that a pass still to come will try
+  std::int64_t bad_areas = 0;   // separate stretches not rescued after a read failed there
+  std::int64_t pass_done = 0;   // bytes this pass has tried, for its rate and time left
+  std::int64_t pass_total = 0;  // bytes this pass tries in all
 };
 
 struct ImageResult {
   ImageOutcome outcome = ImageOutcome::kImaged;
+  bool resumed = false;            // an existing image and map were continued
   std::int64_t card_size = 0;
   std::int64_t bytes_read = 0;     // the image holds the card's bytes
-  std::int64_t bytes_unread = 0;   // failed twice: zeros in the image
-  std::int64_t bytes_untried = 0;  // not reached before a stop or a failed write
+  std::int64_t bytes_unread = 0;   // failed in every pass: zeros in the image
+  std::int64_t bytes_untried = 0;  // not reached before a stop or a failure
   std::int64_t unread_ranges = 0;  // separate unreadable stretches
+  std::string sha256;              // complete image: its digest, also in OUT.img.sha256
+  std::string map_error;           // kMapInvalid: which line of the map, and what is wrong
+  Status failure;                  // the system's reason, for the failures that have one
 };
 
-// Told the bytes of the card done so far and the card's size.
-using ImagingProgress = std::function<void(std::int64_t done, std::int64_t total)>;
+using ImagingProgressReport = std::function<void(const ImagingProgress&)>;
 // Asked between reads; true ends the copy.
 using StopRequested = std::function<bool()>;
 
 // The map's path for an image at `image_path`.
 std::string MapPathOf(const std::string& image_path);
 
-// Images `card` into `image_path` (UTF-8) and its map, created through
-// `platform`. `progress` and `stop_requested` may be empty.
+// Images `card` into `image_path` (UTF-8) and its map, through `platform`:
+// anew when neither exists, else continuing an image whose map is ours and
+// of a card of this size. `progress` and `stop_requested` may be empty.
 ImageResult ImageCard(Volume& card, Platform& platform, const std::string& image_path,
-                      const ImagingProgress& progress, const StopRequested& stop_requested);
+                      const ImagingOptions& options, const ImagingProgressReport& progress,
+                      const StopRequested& stop_requested);
 
 }  // namespace kvx

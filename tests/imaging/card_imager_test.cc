@@ -118,7 +118,7 @@ class ImagingTest : public ::testing::TestWithParam<ImagingCase> {
     card_.whole_read_fails = GetParam().whole_read_fails;
     card_.longest_read = GetParam().longest_read;
     for (const Sectors& s : GetParam().faults) card_.Fail(s.first, s.end, s.failed_reads);
-    result_ = ImageCard(card_, platform_, kImage, nullptr, nullptr);
+    result_ = ImageCard(card_, platform_, kImage, {}, nullptr, nullptr);
   }
   FaultyCard card_{kSize};
   MemoryPlatform platform_;
@@ -229,7 +229,8 @@ TEST_P(StopTest, StopLeavesATrueMapAndReadsNoMore) {
   MemoryPlatform platform;
   std::vector<std::int64_t> progress;
   ImageResult result = ImageCard(
-      card, platform, kImage, [&](std::int64_t done, std::int64_t) { progress.push_back(done); },
+      card, platform, kImage, {},
+      [&](const ImagingProgress& report) { progress.push_back(report.pass_done); },
       [&] { return card.reads.size() >= GetParam().reads; });
   RescueMap map = MapOf(platform);
   EXPECT_EQ(result.outcome, ImageOutcome::kStopped);
@@ -285,7 +286,7 @@ TEST_P(ExistingOutputTest, IsNeverTouched) {
   const std::vector<std::byte> keep{std::byte{'k'}, std::byte{'e'}};
   for (const std::string& file : GetParam().files) platform.files[file] = keep;
   platform.blocked_paths = GetParam().blocked;
-  ImageResult result = ImageCard(card, platform, kImage, nullptr, nullptr);
+  ImageResult result = ImageCard(card, platform, kImage, {}, nullptr, nullptr);
   EXPECT_EQ(result.outcome, GetParam().outcome);
   EXPECT_EQ(platform.created, GetParam().created);
   for (const std::string& file : GetParam().files) EXPECT_EQ(platform.files.at(file), keep);
@@ -306,7 +307,7 @@ TEST(CardImagerTest, CardOfUnknownSizeCreatesNothing) {
     std::size_t Read(std::int64_t, std::span<std::byte>) override { return 0; }
   } card;
   MemoryPlatform platform;
-  EXPECT_EQ(ImageCard(card, platform, kImage, nullptr, nullptr).outcome,
+  EXPECT_EQ(ImageCard(card, platform, kImage, {}, nullptr, nullptr).outcome,
             ImageOutcome::kSizeUnknown);
   EXPECT_TRUE(platform.created.empty());
 }
@@ -316,7 +317,7 @@ TEST(CardImagerTest, ImageWriteFailureLeavesATrueMap) {
   FaultyCard card(3 * kMiB);
   MemoryPlatform platform;
   platform.write_limit = kMiB + 100;
-  ImageResult result = ImageCard(card, platform, kImage, nullptr, nullptr);
+  ImageResult result = ImageCard(card, platform, kImage, {}, nullptr, nullptr);
   EXPECT_EQ(result.outcome, ImageOutcome::kImageWriteFailed);
   EXPECT_EQ(MapOf(platform).ranges(),
             (std::vector<MapRange>{{0, kMiB, kRead}, {kMiB, 2 * kMiB, RangeState::kNonTried}}));
@@ -340,7 +341,7 @@ TEST(CardImagerTest, CombThroughOnTheImageFindsHeadersPastABadStretch) {
   EXPECT_EQ(failing.controls.lines.size(), 1u);
 
   ImageResult result =
-      ImageCard(*failing.platform.OpenVolume("E"), failing.platform, kImage, nullptr, nullptr);
+      ImageCard(*failing.platform.OpenVolume("E"), failing.platform, kImage, {}, nullptr, nullptr);
   EXPECT_EQ(result.bytes_unread, 4096);
   ActionHarness on_image;
   on_image.InsertBytes(failing.platform.files.at(kImage), "F");
