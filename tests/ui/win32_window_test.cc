@@ -16,6 +16,7 @@
 #include "tests/support/sector_strict_platform.h"
 #include "tests/ui/window_scenarios.h"
 #include "ui/form/form_controls.h"
+#include "ui/win32/control_ids.h"
 #include "ui/win32/wide_text.h"
 #include "ui/win32/win32_window.h"
 
@@ -173,6 +174,29 @@ TEST(Win32WindowTest, QuickSearchShowsTheReportWithItsLineBreaksAndTheLines) {
   ASSERT_EQ(SendMessageW(form.Find("List1"), LB_GETCOUNT, 0, 0), 5);
   SendMessageW(form.Find("List1"), LB_GETTEXT, 1, reinterpret_cast<LPARAM>(line));
   EXPECT_EQ(Utf8Text(line), "DATA0002.KVX         SizeH: 6536 or SizeF: 4000 @174080");
+}
+
+// The system menu's item and Ctrl+I ask the save dialog for the letter's
+// image; a cancel images nothing.
+TEST(Win32WindowTest, SystemMenuItemAndCtrlIAskForTheImagesName) {
+  Win32Form form;
+  form.Type("Text1", "e");
+  HMENU menu = GetSystemMenu(form.window->handle(), FALSE);
+  wchar_t item[64] = {};
+  ASSERT_GT(GetMenuStringW(menu, kImageCardCommand, item, 64, MF_BYCOMMAND), 0);
+  EXPECT_EQ(Utf8Text(item), "Image card to file...\tCtrl+I");
+  SendMessageW(form.window->handle(), WM_SYSCOMMAND, kImageCardCommand, 0);
+  MSG ctrl_i{form.Find("Text1"), WM_KEYDOWN, 'I', 0, 0, {}};
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  EXPECT_TRUE(form.window->RunShortcut(ctrl_i));
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+  EXPECT_FALSE(form.window->RunShortcut(ctrl_i));
+  EXPECT_EQ(form.dialogs.Joined(), "image|card-E.imgimage|card-E.img");
+  EXPECT_TRUE(form.platform.files.empty());
 }
 
 class Win32ScenarioTest : public ::testing::TestWithParam<WindowScenario> {};

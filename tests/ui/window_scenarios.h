@@ -40,6 +40,11 @@ struct ScriptedDialogs : Dialogs {
     log.push_back("chooser|" + directory + "|" + file_name);
     return file;
   }
+  std::optional<std::string> image_file;
+  std::optional<std::string> ChooseImageFile(const std::string& file_name) override {
+    log.push_back("image|" + file_name);
+    return image_file;
+  }
   std::string Joined() const {
     std::string joined;
     for (const std::string& entry : log) joined += entry;

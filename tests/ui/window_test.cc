@@ -99,6 +99,21 @@ class WindowTest : public QObject {
   Q_OBJECT
 
  private slots:
+  // Ctrl+I, and the window menu's item, ask the save dialog for the letter's
+  // image; a cancel images nothing.
+  void imageCardShortcutAndMenuItem() {
+    Window form;
+    form.Type("Text1", QStringLiteral("e"));
+    QTest::keyClick(form.window.get(), Qt::Key_I, Qt::ControlModifier);
+    auto* menu = form.window->findChild<QMenu*>(QStringLiteral("WindowMenu"));
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().size(), 1);
+    QCOMPARE(menu->actions()[0]->text(), QStringLiteral("Image card to file..."));
+    QCOMPARE(menu->actions()[0]->shortcut(), QKeySequence(QStringLiteral("Ctrl+I")));
+    menu->actions()[0]->trigger();
+    QCOMPARE(form.dialogs->Joined(), std::string("image|card-E.imgimage|card-E.img"));
+  }
+
   // Every control of the form's table, made as the table says: container,
   // caption, state and place (within a pixel at the window's resolution).
   void startState() {

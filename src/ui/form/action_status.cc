@@ -3,6 +3,7 @@
 #include <chrono>
 #include <utility>
 
+#include "search/imaging_captions.h"
 #include "ui/form/status_text.h"
 
 namespace kvx {
@@ -29,7 +30,9 @@ void ActionStatus::Begin(ActionKind kind) {
   // The first report shows at once.
   last_report_ = began_ - kReportInterval;
   if (kind_ == ActionKind::kShort) return;
-  bar_.ShowStatusText(kind_ == ActionKind::kRead ? "Reading the card" : "Copying", false);
+  static constexpr const char* kStarting[] = {"", "Reading the card", "Copying",
+                                              "Imaging the card"};
+  bar_.ShowStatusText(kStarting[static_cast<int>(kind_)], false);
   bar_.ShowProgressBar(0);
   bar_.EnableStop(true);
 }
@@ -42,12 +45,28 @@ bool ActionStatus::End() {
   return close_requested_;
 }
 
-void ActionStatus::Progress(std::int64_t done, std::int64_t total) {
-  if (!running_) return;
+bool ActionStatus::ReportDue() {
+  if (!running_) return false;
   Clock::time_point now = now_();
-  if (now - last_report_ < kReportInterval) return;
+  if (now - last_report_ < kReportInterval) return false;
   last_report_ = now;
-  double seconds = std::chrono::duration<double>(now - began_).count();
+  return true;
+}
+
+void ActionStatus::ImagingReport(const ImagingProgress& progress) {
+  if (!ReportDue()) return;
+  double seconds = std::chrono::duration<double>(last_report_ - began_).count();
+  bar_.ShowStatusText(ImagingProgressText(progress, seconds), false);
+  if (progress.card_size > 0 && progress.to_try >= 0 && progress.to_try <= progress.card_size) {
+    bar_.ShowProgressBar(
+        static_cast<int>((progress.card_size - progress.to_try) * 1000 / progress.card_size));
+  }
+  bar_.ProcessWindowEvents();
+}
+
+void ActionStatus::Progress(std::int64_t done, std::int64_t total) {
+  if (!ReportDue()) return;
+  double seconds = std::chrono::duration<double>(last_report_ - began_).count();
   bar_.ShowStatusText(
       ProgressText(kind_ == ActionKind::kCopy ? "Copied" : "Read", done, total, seconds), false);
   if (total > 0 && done >= 0 && done <= total) {

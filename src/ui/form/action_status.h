@@ -14,13 +14,14 @@
 #include <string>
 
 #include "controls/outcome.h"
+#include "imaging/card_imager.h"
 #include "ui/form/status_bar_view.h"
 
 namespace kvx {
 
 // A short action (Quick Search) cannot be stopped; the long ones read the
-// card through (Explore, Comb Through) or copy from it (Retrieve).
-enum class ActionKind { kShort, kRead, kCopy };
+// card through (Explore, Comb Through), copy from it (Retrieve) or image it.
+enum class ActionKind { kShort, kRead, kCopy, kImage };
 
 class ActionStatus {
  public:
@@ -45,6 +46,8 @@ class ActionStatus {
   // What the action reports through the controls port.
   void Progress(std::int64_t done, std::int64_t total);
   void Report(const Outcome& outcome);
+  // How far imaging has come: its pass, what is rescued and what is left.
+  void ImagingReport(const ImagingProgress& progress);
   bool StopRequested() const { return stop_requested_; }
 
   // Esc or Stop: a running long action is asked to stop after its read.
@@ -62,6 +65,10 @@ class ActionStatus {
   bool stop_requested_ = false;
   bool close_requested_ = false;
   bool outcome_shown_ = false;
+  // True when the bar may show another report now; handles the window's
+  // events either way.
+  bool ReportDue();
+
   Clock::time_point began_{};
   Clock::time_point last_report_{};
 };

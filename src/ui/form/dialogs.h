@@ -32,6 +32,12 @@ class Dialogs {
   // in its name box. Any name may be given, existing or not. nullopt on cancel.
   virtual std::optional<ChosenFile> ChooseFile(const std::string& directory,
                                                const std::string& file_name) = 0;
+
+  // A modal save dialog for a card image, starting in the user's documents
+  // folder with `file_name` in its name box. It never asks to replace a file:
+  // imaging continues an unfinished image of its own and refuses any other.
+  // The path chosen, nullopt on cancel.
+  virtual std::optional<std::string> ChooseImageFile(const std::string& file_name) = 0;
 };
 
 // The title a box shows: its own, or the application's when it gives none.

@@ -1,6 +1,8 @@
 #include "ui/form/form1.h"
 
 #include "card/card_prologue.h"
+#include "imaging/card_imager.h"
+#include "search/imaging_captions.h"
 #include "platform/system_platform.h"
 #include "retrieve/retrieve.h"
 #include "search/captions.h"
@@ -60,6 +62,42 @@ void Form1::Text2_DblClick() {
 }
 
 void Form1::Command4_Click() { Text2_DblClick(); }
+
+namespace {
+
+Outcome OutcomeOfImaging(const ImageResult& result, const std::string& image_path) {
+  Outcome::Kind kind = result.outcome == ImageOutcome::kImaged    ? Outcome::kDone
+                       : result.outcome == ImageOutcome::kStopped ? Outcome::kStopped
+                                                                  : Outcome::kFailed;
+  return {kind, ImageOutcomeText(result, image_path)};
+}
+
+}  // namespace
+
+void Form1::ImageCard_Click() {
+  if (status_.Running()) return;
+  const std::string letter = DriveLetterFromText(view_.Text1());
+  if (IsBelowD(letter)) {
+    dialogs_.ShowMessage(kLetterTooLowMessage, kApplicationTitle);
+    return;
+  }
+  std::optional<std::string> image_path = dialogs_.ChooseImageFile("card-" + letter + ".img");
+  if (!image_path) return;
+  status_.Begin(ActionKind::kImage);
+  view_.SetBusyPointer(true);
+  std::unique_ptr<Volume> card = platform_.OpenVolume(letter);
+  if (!card) {
+    status_.Report({Outcome::kFailed, CardFailure(platform_.LastFailure())});
+  } else {
+    ImageResult result = ImageCard(
+        *card, platform_, *image_path, ImagingOptions{},
+        [this](const ImagingProgress& progress) { status_.ImagingReport(progress); },
+        [this] { return status_.StopRequested(); });
+    status_.Report(OutcomeOfImaging(result, *image_path));
+  }
+  view_.SetBusyPointer(false);
+  if (status_.End()) view_.CloseWindow();
+}
 
 void Form1::Text1_Change() {
   status_.ShowAtRest(platform_.DescribeLetter(DriveLetterFromText(view_.Text1())));

@@ -20,6 +20,10 @@
 
 namespace kvx {
 
+// The window menu's item that runs ImageCard_Click, and its shortcut.
+inline constexpr char kImageCardMenuItem[] = "Image card to file...";
+inline constexpr char kImageCardShortcut[] = "Ctrl+I";
+
 class Form1 {
  public:
   // The form reads the card through `platform` and tells `status` of each
@@ -47,6 +51,9 @@ class Form1 {
   void Command4_Click();
   // Text1 changed: the status bar says what the letter names.
   void Text1_Change();
+  // "Image card to file...": copies the card Text1 names into an image file
+  // the user chooses, with its map, continuing an unfinished image of ours.
+  void ImageCard_Click();
 
  private:
   // Runs one card action unless one runs already; the pointer is back to

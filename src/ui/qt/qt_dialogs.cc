@@ -5,6 +5,7 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QStandardPaths>
 
 #include "ui/qt/display_text.h"
 
@@ -39,6 +40,19 @@ std::optional<ChosenFile> QtDialogs::ChooseFile(const std::string& directory,
   QString path = dialog.selectedFiles().constFirst();
   return ChosenFile{QDir::toNativeSeparators(path).toStdString(),
                     QFileInfo(path).fileName().toStdString()};
+}
+
+std::optional<std::string> QtDialogs::ChooseImageFile(const std::string& file_name) {
+  QFileDialog dialog(QApplication::activeWindow());
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  // An existing image is continued or refused by the imaging, never replaced.
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+  dialog.setDirectory(QDir(documents).exists() ? documents : QDir::homePath());
+  dialog.selectFile(QString::fromUtf8(file_name));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return QDir::toNativeSeparators(dialog.selectedFiles().constFirst()).toStdString();
 }
 
 }  // namespace kvx

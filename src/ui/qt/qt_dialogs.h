@@ -13,6 +13,7 @@ class QtDialogs final : public Dialogs {
   bool AskYesNo(const std::string& text, const std::string& title) override;
   std::optional<ChosenFile> ChooseFile(const std::string& directory,
                                        const std::string& file_name) override;
+  std::optional<std::string> ChooseImageFile(const std::string& file_name) override;
 };
 
 }  // namespace kvx

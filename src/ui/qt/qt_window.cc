@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QShortcut>
 #include <algorithm>
 #include <vector>
 
@@ -121,6 +122,7 @@ QtWindow::QtWindow(std::unique_ptr<Platform> platform, std::unique_ptr<Dialogs> 
       *dialogs_, *status_);
   form_ = std::make_unique<Form1>(*controls_, *dialogs_, *platform_, *status_);
   ConnectHandlers();
+  MakeWindowMenu();
   form_->Form_Load();
 }
 
@@ -157,6 +159,22 @@ void QtWindow::ConnectHandlers() {
   // Text2's double-click, and the input refused during an action, are caught
   // where the application delivers them, before any widget sees them.
   qApp->installEventFilter(this);
+}
+
+void QtWindow::MakeWindowMenu() {
+  window_menu_ = new QMenu(this);
+  window_menu_->setObjectName(QStringLiteral("WindowMenu"));
+  QAction* image_card = window_menu_->addAction(QString::fromUtf8(kImageCardMenuItem));
+  image_card->setObjectName(QStringLiteral("ImageCard"));
+  image_card->setShortcut(QKeySequence(QString::fromUtf8(kImageCardShortcut)));
+  connect(image_card, &QAction::triggered, this, [this] { form_->ImageCard_Click(); });
+  addAction(image_card);
+  auto* open_menu = new QShortcut(QKeySequence(Qt::ALT | Qt::Key_Space), this);
+  connect(open_menu, &QShortcut::activated, this,
+          [this] { window_menu_->popup(mapToGlobal(QPoint(0, 0))); });
+  setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(this, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { window_menu_->popup(mapToGlobal(at)); });
 }
 
 void QtWindow::MakeStatusBar() {

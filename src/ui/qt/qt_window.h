@@ -9,6 +9,7 @@
 #pragma once
 
 #include <QLabel>
+#include <QMenu>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QStatusBar>
@@ -58,6 +59,9 @@ class QtWindow final : public QWidget, private StatusBarView {
   void SetTabOrder();
   // The status bar under the form; the window grows by its height.
   void MakeStatusBar();
+  // The window menu the window manager keeps to itself here: Alt+Space and a
+  // right-click on the window open it; its item's shortcut works without it.
+  void MakeWindowMenu();
   // While an action runs: Esc asks it to stop, and no other user input
   // reaches the window's controls, Stop's clicks aside.
   bool FilterInputDuringAction(QObject* watched, QEvent* event);
@@ -70,6 +74,7 @@ class QtWindow final : public QWidget, private StatusBarView {
   std::unique_ptr<Platform> platform_;
   std::unique_ptr<Dialogs> dialogs_;
   std::map<std::string, QWidget*> controls_by_name_;
+  QMenu* window_menu_ = nullptr;
   QStatusBar* status_bar_ = nullptr;
   QLabel* status_text_ = nullptr;
   QProgressBar* progress_ = nullptr;

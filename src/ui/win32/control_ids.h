@@ -9,6 +9,10 @@ namespace kvx {
 
 inline constexpr int kFirstControlId = 100;
 
+// The system menu's "Image card to file..." item: below the system's own
+// commands (0xF000 on) and, as they are, a multiple of 16.
+inline constexpr unsigned kImageCardCommand = 0x1110;
+
 inline int ControlId(const FormControl& control) {
   return kFirstControlId + static_cast<int>(&control - Form1Controls().data());
 }

@@ -61,6 +61,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int show_command) {
 
   MSG message;
   while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+    if (window.RunShortcut(message)) continue;
     // Tab and the arrow keys move between the controls, as in a dialog.
     if (IsDialogMessageW(window.handle(), &message)) continue;
     TranslateMessage(&message);

@@ -1,6 +1,7 @@
 #include "ui/win32/win32_dialogs.h"
 
 #include <commdlg.h>
+#include <shlobj.h>
 
 #include <vector>
 
@@ -38,6 +39,26 @@ std::optional<ChosenFile> Win32Dialogs::ChooseFile(const std::string& directory,
   dialog.Flags = kChooserFlags;
   if (!GetOpenFileNameW(&dialog)) return std::nullopt;
   return ChosenFile{Utf8Text(name.data()), Utf8Text(title.data())};
+}
+
+std::optional<std::string> Win32Dialogs::ChooseImageFile(const std::string& file_name) {
+  std::vector<wchar_t> name(32768, L'\0');
+  WideText(file_name).copy(name.data(), name.size() - 1);
+  std::wstring documents;
+  PWSTR known = nullptr;
+  if (SHGetKnownFolderPath(FOLDERID_Documents, 0, nullptr, &known) == S_OK) documents = known;
+  CoTaskMemFree(known);
+
+  OPENFILENAMEW dialog{};
+  dialog.lStructSize = sizeof(dialog);
+  dialog.hwndOwner = owner_;
+  dialog.lpstrFile = name.data();
+  dialog.nMaxFile = static_cast<DWORD>(name.size());
+  dialog.lpstrInitialDir = documents.empty() ? nullptr : documents.c_str();
+  // No question about replacing: imaging continues its own image or refuses.
+  dialog.Flags = OFN_PATHMUSTEXIST | OFN_NOCHANGEDIR | OFN_EXPLORER | OFN_HIDEREADONLY;
+  if (!GetSaveFileNameW(&dialog)) return std::nullopt;
+  return Utf8Text(name.data());
 }
 
 }  // namespace kvx

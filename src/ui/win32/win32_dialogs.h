@@ -19,6 +19,8 @@ class Win32Dialogs final : public Dialogs {
   // its name box.
   std::optional<ChosenFile> ChooseFile(const std::string& directory,
                                        const std::string& file_name) override;
+  // The common Save dialog in the user's Documents folder.
+  std::optional<std::string> ChooseImageFile(const std::string& file_name) override;
 
  private:
   HWND owner_ = nullptr;

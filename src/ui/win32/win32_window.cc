@@ -130,6 +130,7 @@ Win32Window::Win32Window(Dialogs& dialogs, Platform& platform, bool quit_when_cl
   dpi_ = DpiOf(window_);
   CreateControls();
   CreateStatusBar();
+  AddSystemMenuItem();
   Layout();
   status_ = std::make_unique<ActionStatus>(static_cast<StatusBarView&>(*this));
   form_ = std::make_unique<Form1>(*this, dialogs_, platform_, *status_);
@@ -292,6 +293,12 @@ LRESULT Win32Window::Handle(HWND window, UINT message, WPARAM w, LPARAM l) {
     case WM_COMMAND:
       OnCommand(LOWORD(w), HIWORD(w));
       return 0;
+    case WM_SYSCOMMAND:
+      if ((w & 0xFFF0) == kImageCardCommand) {
+        form_->ImageCard_Click();
+        return 0;
+      }
+      break;
     case WM_SETCURSOR:
       if (busy_) {
         SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
@@ -336,6 +343,23 @@ void Win32Window::OnCommand(int id, int notification) {
   for (const auto& [name, handler] : kHandlers) {
     if (ControlId(Form1Control(name)) == id) (form_.get()->*handler)();
   }
+}
+
+void Win32Window::AddSystemMenuItem() {
+  HMENU menu = GetSystemMenu(window_, FALSE);
+  AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+  const std::string item = std::string(kImageCardMenuItem) + "\t" + kImageCardShortcut;
+  AppendMenuW(menu, MF_STRING, kImageCardCommand, WideText(item).c_str());
+}
+
+bool Win32Window::RunShortcut(const MSG& message) {
+  const bool ours = message.hwnd == window_ || IsChild(window_, message.hwnd);
+  if (!ours || message.message != WM_KEYDOWN || message.wParam != 'I' ||
+      GetKeyState(VK_CONTROL) >= 0 || GetKeyState(VK_MENU) < 0) {
+    return false;
+  }
+  form_->ImageCard_Click();
+  return true;
 }
 
 std::string Win32Window::Text1() const { return WindowText(Control("Text1")); }

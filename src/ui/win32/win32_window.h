@@ -40,6 +40,10 @@ class Win32Window final : public FormView, private StatusBarView {
   // Shows the window with the focus in the first control of the tab order.
   void Show(int show_command);
 
+  // The thread's message loop asks first: true when `message` was the
+  // window's keyboard shortcut (Ctrl+I, "Image card to file...") and ran it.
+  bool RunShortcut(const MSG& message);
+
   HWND handle() const { return window_; }
   // The control named in the form's table.
   HWND Control(std::string_view name) const;
@@ -79,6 +83,8 @@ class Win32Window final : public FormView, private StatusBarView {
   LRESULT Handle(HWND window, UINT message, WPARAM w, LPARAM l);
   void CreateControls();
   void CreateStatusBar();
+  // "Image card to file..." at the foot of the window's system menu.
+  void AddSystemMenuItem();
   // Places the status bar's parts, progress bar and Stop button at dpi_;
   // returns the bar's height.
   int LayoutStatusBar(HFONT font);
