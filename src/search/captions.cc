@@ -115,7 +115,13 @@ std::string Why(const Status& status, Operation operation) {
 
 std::string CardFailure(const Status& status) {
   if (status.code() == Status::Code::kNotMapped) return Why(status, Operation::kOpenCard);
-  return status.subject() + Because(Why(status, Operation::kOpenCard));
+  // A volume's name ends in its own colon ("\\.\Q:"): the reason follows
+  // it after a blank, not after a second colon.
+  const std::string& subject = status.subject();
+  if (!subject.empty() && subject.back() == ':') {
+    return subject + " " + Why(status, Operation::kOpenCard);
+  }
+  return subject + Because(Why(status, Operation::kOpenCard));
 }
 
 std::string CannotReadOutcome(const std::string& letter, const std::string& reason) {

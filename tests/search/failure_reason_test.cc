@@ -62,6 +62,8 @@ TEST(CardFailureTest, NamesThePathOrTheLetter) {
             "/x.img: no such file");
   EXPECT_EQ(CardFailure({Code::kNotMapped, "F", ""}),
             "letter F names no card: start with --drive F=PATH");
+  EXPECT_EQ(CardFailure({Code::kNotFound, "\\\\.\\Q:", "The system cannot find the file."}),
+            "\\\\.\\Q: no such file");
 }
 
 }  // namespace
