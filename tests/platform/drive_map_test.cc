@@ -44,7 +44,8 @@ INSTANTIATE_TEST_SUITE_P(
         MapCase{"E=gpt.img@255", "E", "gpt.img", 255},
         // Anything but a partition number after the last "@" is path.
         MapCase{"E=a@b/card.img", "E", "a@b/card.img"}, MapCase{"E=card.img@0", "E", "card.img@0"},
-        MapCase{"E=card.img@05", "E", "card.img@05"}, MapCase{"E=card.img@256", "E", "card.img@256"},
+        MapCase{"E=card.img@05", "E", "card.img@05"},
+        MapCase{"E=card.img@256", "E", "card.img@256"},
         MapCase{"E=card.img@1x", "E", "card.img@1x"}, MapCase{"E=card.img@", "E", "card.img@"},
         MapCase{"E=@1", "E", "@1"}, MapCase{"E=card.img", "F", nullptr},
         MapCase{"E=", "E", nullptr}, MapCase{"1=card.img", "1", nullptr},

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <utility>
 
 #include "platform/crc32.h"
 
@@ -22,7 +23,8 @@ void Put(std::byte* at, std::uint64_t value, int length) {
 }
 
 void PutHeader(std::vector<std::byte>& disk, std::int64_t at, std::int64_t alternate,
-               std::int64_t entries_at, GuidHeaderShape shape, std::uint32_t entries_crc) {
+               std::int64_t entries_at, std::pair<std::int64_t, std::int64_t> usable,
+               GuidHeaderShape shape, std::uint32_t entries_crc) {
   std::byte* header = disk.data() + at * kSector;
   std::fill_n(header, kSector, std::byte{0});
   std::memcpy(header, "EFI PART", 8);
@@ -30,6 +32,8 @@ void PutHeader(std::vector<std::byte>& disk, std::int64_t at, std::int64_t alter
   Put(header + 12, 92, 4);
   Put(header + 24, static_cast<std::uint64_t>(at), 8);
   Put(header + 32, static_cast<std::uint64_t>(alternate), 8);
+  Put(header + 40, static_cast<std::uint64_t>(usable.first), 8);
+  Put(header + 48, static_cast<std::uint64_t>(usable.second), 8);
   Put(header + 72, static_cast<std::uint64_t>(entries_at), 8);
   Put(header + 80, shape.entry_count, 4);
   Put(header + 84, shape.entry_size, 4);
@@ -65,8 +69,9 @@ void WriteGuidTable(std::vector<std::byte>& disk, const std::vector<GuidEntry>& 
   const std::int64_t backup_entries = sectors - 1 - array_sectors;
   std::copy(array.begin(), array.end(), disk.begin() + 2 * kSector);
   std::copy(array.begin(), array.end(), disk.begin() + backup_entries * kSector);
-  PutHeader(disk, 1, sectors - 1, 2, shape, crc);
-  PutHeader(disk, sectors - 1, 1, backup_entries, shape, crc);
+  const std::pair<std::int64_t, std::int64_t> usable{2 + array_sectors, backup_entries - 1};
+  PutHeader(disk, 1, sectors - 1, 2, usable, shape, crc);
+  PutHeader(disk, sectors - 1, 1, backup_entries, usable, shape, crc);
 }
 
 }  // namespace kvx::testing
