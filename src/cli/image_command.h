@@ -16,10 +16,6 @@ namespace kvx {
 // map tells what could not be read), 1 when it was stopped or could not be
 // opened, or an output could not be created or written; 130 after Ctrl+C.
 int RunImageCommand(Platform& platform, const std::string& letter_text,
-                    const std::string& image_path, bool progress);
-
-// What RunImageCommand prints for `result`: one line, for stdout when the
-// outcome is kImaged or kStopped, for stderr otherwise.
-std::string ImageSummary(const ImageResult& result, const std::string& image_path);
+                    const std::string& image_path, const ImagingOptions& options, bool progress);
 
 }  // namespace kvx

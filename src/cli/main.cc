@@ -99,7 +99,8 @@ int Run(const CliOptions& options) {
   if (options.list_drives) return ListDrives(options.drives);
   auto platform = NewSystemPlatform(options.drives);
   if (options.action == CliAction::kImage) {
-    return RunImageCommand(*platform, options.letter, options.image_path, options.progress);
+    return RunImageCommand(*platform, options.letter, options.image_path, ImagingOptions{},
+                           options.progress);
   }
   auto state = std::make_unique<WindowState>();
   InterruptAsStop interrupt;

@@ -49,13 +49,30 @@ class Platform {
   // new file; nullptr when it exists already or cannot be created.
   virtual std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) = 0;
 
+  // The ordinary file `path` (UTF-8) opened for reading only, read like a
+  // volume: an image to digest, a recovered file to compare with the card.
+  // nullptr when it does not exist, is no ordinary file or cannot be opened.
+  virtual std::unique_ptr<Volume> OpenFileToRead(const std::string& path) = 0;
+
+  // The existing ordinary file `path` (UTF-8) opened for writing in place, as
+  // an image is continued: nothing is cut off, and Write appends at its end.
+  // nullptr when it does not exist, is no ordinary file or cannot be opened.
+  virtual std::unique_ptr<TargetFile> OpenFileToUpdate(const std::string& path) = 0;
+
+  // Puts the file `from` in the place of `to` in one step, replacing `to`
+  // when it exists, so that `to` is always either the old file or the whole
+  // new one. Only for the program's own files (a map it keeps current), never
+  // for a recovered file. False when the system refused.
+  virtual bool RenameReplacing(const std::string& from, const std::string& to) = 0;
+
   // The whole content of the ordinary file `path` (UTF-8), or nullopt when it
   // does not exist, cannot be read, or holds more than `max_bytes`.
   virtual std::optional<std::string> ReadSmallFile(const std::string& path,
                                                    std::int64_t max_bytes) = 0;
 
-  // Why the last OpenVolume, OpenVolumeAt or CreateNewFile that gave nullptr
-  // failed, asked before the next of them.
+  // Why the last OpenVolume, OpenVolumeAt, CreateNewFile, OpenFileToRead,
+  // OpenFileToUpdate or RenameReplacing that failed did so, asked before the next
+  // of them.
   virtual Status LastFailure() const { return Status(Status::Code::kOther, "", ""); }
 
   // One line saying what drive `letter` names on this machine, for a window

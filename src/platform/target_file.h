@@ -27,7 +27,11 @@ class TargetFile {
   // REQUIRES: 0 <= offset, and offset + bytes.size() <= the file's length.
   virtual bool WriteAt(std::int64_t offset, std::span<const std::byte> bytes) = 0;
 
-  // Why the last Write or WriteAt that returned false failed.
+  // Makes what was written so far durable: true once the system has put it
+  // on the disk, so that a record of it (a map) may be written next.
+  virtual bool Sync() = 0;
+
+  // Why the last Write, WriteAt or Sync that returned false failed.
   virtual Status WriteStatus() const { return Status(); }
 };
 

@@ -38,7 +38,7 @@ TEST(ImageCommandTest, CtrlCStopsWithATrueMapAndRestoresTheHandler) {
   PlatformInterruptedOnRead platform;
   platform.Insert("E", std::vector<std::byte>(5 << 20, std::byte{7}));
   ::testing::internal::CaptureStdout();
-  EXPECT_EQ(RunImageCommand(platform, "e:", kImage, false), 130);
+  EXPECT_EQ(RunImageCommand(platform, "e:", kImage, {}, false), 130);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(),
             "Stopped: 3145728 bytes read, 0 bytes unreadable in 0 range(s), 2097152 bytes not "
             "tried; /out/card.img.map tells which\n");
@@ -68,7 +68,7 @@ TEST_P(ImageCommandExitTest, ExitsZeroOnlyWhenTheWholeCardWasTried) {
   if (GetParam().image_exists) platform.files[kImage] = {std::byte{'k'}};
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
-  EXPECT_EQ(RunImageCommand(platform, "E", kImage, true), GetParam().exit_code);
+  EXPECT_EQ(RunImageCommand(platform, "E", kImage, {}, true), GetParam().exit_code);
   ::testing::internal::GetCapturedStdout();
   ::testing::internal::GetCapturedStderr();
   EXPECT_EQ(platform.created, GetParam().created);

@@ -1,7 +1,9 @@
-// A target file mended in place: a positioned write replaces bytes written
-// before, and the next plain write still goes to the end.
+// The system's own files: a target mended in place (a positioned write
+// replaces bytes written before, the next plain write still goes to the end),
+// an existing file continued or read back, and a file replaced in one step.
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -27,6 +29,60 @@ TEST(TargetFilePosixTest, WriteAtReplacesBytesAndWriteStillAppends) {
   }
   std::ifstream in(path, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "aXYdefZ");
+}
+
+std::string Content(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void MakeFile(const std::string& path, std::string_view text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
+TEST(SystemFilesTest, UpdateKeepsTheFileAndAppendsAtItsEnd) {
+  TempDir dir;
+  const std::string path = (dir.path() / "card.img").string();
+  MakeFile(path, "abc");
+  auto platform = NewSystemPlatform(DriveMap{});
+  {
+    auto file = platform->OpenFileToUpdate(path);
+    ASSERT_NE(file, nullptr);
+    EXPECT_TRUE(file->Write(Bytes("de")));
+    EXPECT_TRUE(file->WriteAt(0, Bytes("X")));
+    EXPECT_TRUE(file->Sync());
+  }
+  EXPECT_EQ(Content(path), "Xbcde");
+  auto read = platform->OpenFileToRead(path);
+  ASSERT_NE(read, nullptr);
+  std::string back(8, '.');
+  EXPECT_EQ(read->Read(1, std::as_writable_bytes(std::span(back))), 4u);
+  EXPECT_EQ(back.substr(0, 4), "bcde");
+}
+
+TEST(SystemFilesTest, OpensRefuseAMissingFileAndAFolderWithTheReason) {
+  TempDir dir;
+  auto platform = NewSystemPlatform(DriveMap{});
+  for (const std::string& path : {(dir.path() / "missing").string(), dir.path().string()}) {
+    EXPECT_EQ(platform->OpenFileToRead(path), nullptr) << path;
+    EXPECT_FALSE(platform->LastFailure().ok()) << path;
+    EXPECT_EQ(platform->OpenFileToUpdate(path), nullptr) << path;
+    EXPECT_FALSE(platform->LastFailure().ok()) << path;
+  }
+}
+
+TEST(SystemFilesTest, RenameReplacingPutsTheNewFileInTheOldOnesPlace) {
+  TempDir dir;
+  const std::string old_file = (dir.path() / "card.img.map").string();
+  const std::string new_file = old_file + ".new";
+  MakeFile(old_file, "old");
+  MakeFile(new_file, "new");
+  auto platform = NewSystemPlatform(DriveMap{});
+  EXPECT_TRUE(platform->RenameReplacing(new_file, old_file));
+  EXPECT_EQ(Content(old_file), "new");
+  EXPECT_FALSE(std::filesystem::exists(new_file));
+  EXPECT_FALSE(platform->RenameReplacing(new_file, old_file));
+  EXPECT_EQ(platform->LastFailure().code(), Status::Code::kNotFound);
 }
 
 }  // namespace

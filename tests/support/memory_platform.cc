@@ -42,7 +42,8 @@ class MemoryVolume final : public Volume {
 
 class MemoryTarget final : public TargetFile {
  public:
-  MemoryTarget(std::vector<std::byte>& bytes, std::int64_t limit) : bytes_(bytes), limit_(limit) {}
+  MemoryTarget(std::vector<std::byte>& bytes, std::int64_t limit, int& syncs)
+      : bytes_(bytes), limit_(limit), syncs_(&syncs) {}
 
   bool Write(std::span<const std::byte> bytes) override {
     auto room = static_cast<std::size_t>(
@@ -55,6 +56,11 @@ class MemoryTarget final : public TargetFile {
 
   Status WriteStatus() const override { return write_status_; }
 
+  bool Sync() override {
+    ++*syncs_;
+    return true;
+  }
+
   bool WriteAt(std::int64_t offset, std::span<const std::byte> bytes) override {
     auto end = offset + static_cast<std::int64_t>(bytes.size());
     if (offset < 0 || end > static_cast<std::int64_t>(bytes_.size())) return false;
@@ -65,7 +71,28 @@ class MemoryTarget final : public TargetFile {
  private:
   std::vector<std::byte>& bytes_;
   std::int64_t limit_;
+  int* syncs_;
   Status write_status_;
+};
+
+// A file of the platform's `files`, read like a volume.
+class MemoryFileVolume final : public Volume {
+ public:
+  explicit MemoryFileVolume(const std::vector<std::byte>& bytes) : bytes_(bytes) {}
+
+  std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+    auto size = static_cast<std::int64_t>(bytes_.size());
+    if (offset < 0 || offset >= size) return 0;
+    auto n = static_cast<std::size_t>(
+        std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), size - offset));
+    std::memcpy(buffer.data(), bytes_.data() + offset, n);
+    return n;
+  }
+
+  std::int64_t Size() const override { return static_cast<std::int64_t>(bytes_.size()); }
+
+ private:
+  const std::vector<std::byte>& bytes_;
 };
 
 }  // namespace
@@ -115,7 +142,37 @@ std::unique_ptr<TargetFile> MemoryPlatform::CreateNewFile(const std::string& pat
     return nullptr;
   }
   created.push_back(name);
-  return std::make_unique<MemoryTarget>(files[name], write_limit);
+  return std::make_unique<MemoryTarget>(files[name], write_limit, syncs);
+}
+
+std::unique_ptr<Volume> MemoryPlatform::OpenFileToRead(const std::string& path) {
+  auto it = files.find(path);
+  if (it == files.end()) {
+    last_failure_ = Status(Status::Code::kNotFound, path, "No such file or directory");
+    return nullptr;
+  }
+  return std::make_unique<MemoryFileVolume>(it->second);
+}
+
+std::unique_ptr<TargetFile> MemoryPlatform::OpenFileToUpdate(const std::string& path) {
+  auto it = files.find(path);
+  if (it == files.end()) {
+    last_failure_ = Status(Status::Code::kNotFound, path, "No such file or directory");
+    return nullptr;
+  }
+  return std::make_unique<MemoryTarget>(it->second, write_limit, syncs);
+}
+
+bool MemoryPlatform::RenameReplacing(const std::string& from, const std::string& to) {
+  auto it = files.find(from);
+  if (it == files.end()) {
+    last_failure_ = Status(Status::Code::kNotFound, from, "No such file or directory");
+    return false;
+  }
+  std::vector<std::byte> bytes = std::move(it->second);
+  files.erase(it);
+  files[to] = std::move(bytes);
+  return true;
 }
 
 }  // namespace kvx::testing

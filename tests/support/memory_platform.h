@@ -57,6 +57,11 @@ class MemoryPlatform : public Platform {
   // A file of `files`, as written so far.
   std::optional<std::string> ReadSmallFile(const std::string& path,
                                            std::int64_t max_bytes) override;
+  // A file of `files`, read or continued in place; a replace moves it.
+  std::unique_ptr<Volume> OpenFileToRead(const std::string& path) override;
+  std::unique_ptr<TargetFile> OpenFileToUpdate(const std::string& path) override;
+  bool RenameReplacing(const std::string& from, const std::string& to) override;
+  int syncs = 0;  // Sync calls on any target
   Status LastFailure() const override { return last_failure_; }
 
  private:

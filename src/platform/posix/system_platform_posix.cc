@@ -115,6 +115,12 @@ class PosixTargetFile final : public TargetFile {
     return true;
   }
 
+  bool Sync() override {
+    if (::fsync(fd_) == 0) return true;
+    write_status_ = StatusFromErrno(errno, path_);
+    return false;
+  }
+
   Status WriteStatus() const override { return write_status_; }
 
  private:
@@ -153,6 +159,37 @@ int OpenCardReadOnly(const std::string& path, Status& status) {
     return -1;
   }
   return fd;
+}
+
+// Opens the ordinary file `path` with `flags`; -1 with `status` saying why.
+// O_NONBLOCK keeps a FIFO from hanging the open.
+int OpenOrdinaryFile(const std::string& path, int flags, Status& status) {
+  if (!IsWholePath(path)) {
+    status = Status(Status::Code::kOther, path, "the name holds a NUL character");
+    return -1;
+  }
+  int fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NONBLOCK);
+  if (fd < 0) {
+    status = StatusFromErrno(errno, path);
+    return -1;
+  }
+  struct stat st {};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) || ::fcntl(fd, F_SETFL, 0) != 0) {
+    status = S_ISDIR(st.st_mode) ? StatusFromErrno(EISDIR, path)
+                                 : Status(Status::Code::kOther, path, "not an ordinary file");
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Makes a rename in `path`'s directory durable.
+void SyncDirectoryOf(const std::string& path) {
+  std::filesystem::path directory = std::filesystem::path(path).parent_path();
+  int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
 }
 
 // A file's `size` bytes from its start; nullopt when a read fails or the file
@@ -232,6 +269,36 @@ class PosixPlatform final : public Platform {
     }
     ::close(fd);
     return content;
+  }
+
+  std::unique_ptr<Volume> OpenFileToRead(const std::string& path) override {
+    int fd = OpenOrdinaryFile(path, O_RDONLY, last_failure_);
+    if (fd < 0) return nullptr;
+    return std::make_unique<PosixVolume>(fd, path);
+  }
+
+  std::unique_ptr<TargetFile> OpenFileToUpdate(const std::string& path) override {
+    int fd = OpenOrdinaryFile(path, O_WRONLY, last_failure_);
+    if (fd < 0) return nullptr;
+    if (::lseek(fd, 0, SEEK_END) < 0) {
+      last_failure_ = StatusFromErrno(errno, path);
+      ::close(fd);
+      return nullptr;
+    }
+    return std::make_unique<PosixTargetFile>(fd, path);
+  }
+
+  bool RenameReplacing(const std::string& from, const std::string& to) override {
+    if (!IsWholePath(from) || !IsWholePath(to)) {
+      last_failure_ = Status(Status::Code::kOther, to, "the name holds a NUL character");
+      return false;
+    }
+    if (::rename(from.c_str(), to.c_str()) != 0) {
+      last_failure_ = StatusFromErrno(errno, to);
+      return false;
+    }
+    SyncDirectoryOf(to);
+    return true;
   }
 
   bool DirectoryExists(const std::string& path) override {

@@ -168,6 +168,12 @@ class WindowsTargetFile final : public TargetFile {
     return SetFilePointerEx(handle_.get(), none, nullptr, FILE_END) && written;
   }
 
+  bool Sync() override {
+    if (FlushFileBuffers(handle_.get())) return true;
+    write_status_ = StatusFromError(GetLastError(), path_);
+    return false;
+  }
+
   Status WriteStatus() const override { return write_status_; }
 
  private:
@@ -260,6 +266,37 @@ class WindowsPlatform final : public Platform {
     return content;
   }
 
+  std::unique_ptr<Volume> OpenFileToRead(const std::string& path) override {
+    HANDLE handle = OpenOrdinaryFile(path, GENERIC_READ, FILE_SHARE_READ);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    return std::make_unique<WindowsVolume>(handle, path);
+  }
+
+  std::unique_ptr<TargetFile> OpenFileToUpdate(const std::string& path) override {
+    HANDLE handle = OpenOrdinaryFile(path, GENERIC_WRITE, 0);
+    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+    LARGE_INTEGER none{};
+    if (!SetFilePointerEx(handle, none, nullptr, FILE_END)) {
+      last_failure_ = StatusFromError(GetLastError(), path);
+      CloseHandle(handle);
+      return nullptr;
+    }
+    return std::make_unique<WindowsTargetFile>(handle, path);
+  }
+
+  bool RenameReplacing(const std::string& from, const std::string& to) override {
+    if (!IsWholePath(from) || !IsWholePath(to)) {
+      last_failure_ = Status(Status::Code::kOther, to, "the name holds a NUL character");
+      return false;
+    }
+    if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
+                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+      return true;
+    }
+    last_failure_ = StatusFromError(GetLastError(), to);
+    return false;
+  }
+
   bool DirectoryExists(const std::string& path) override {
     if (!IsWholePath(path)) return false;
     DWORD attributes = GetFileAttributesW(Widen(path).c_str());
@@ -298,6 +335,25 @@ class WindowsPlatform final : public Platform {
   }
 
  private:
+  // An existing ordinary file (no device, folder or pipe), or
+  // INVALID_HANDLE_VALUE with last_failure_ saying why.
+  HANDLE OpenOrdinaryFile(const std::string& path, DWORD access, DWORD share) {
+    if (!IsWholePath(path)) {
+      last_failure_ = Status(Status::Code::kOther, path, "the name holds a NUL character");
+      return INVALID_HANDLE_VALUE;
+    }
+    HANDLE handle = CreateFileW(Widen(path).c_str(), access, share, nullptr, OPEN_EXISTING,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+      last_failure_ = StatusFromError(GetLastError(), path);
+    } else if (GetFileType(handle) != FILE_TYPE_DISK) {
+      last_failure_ = Status(Status::Code::kOther, path, "not an ordinary file");
+      CloseHandle(handle);
+      handle = INVALID_HANDLE_VALUE;
+    }
+    return handle;
+  }
+
   DriveMap drive_map_;
   Status last_failure_;
 };
