@@ -6,14 +6,21 @@ namespace kvx {
 
 namespace {
 
-// Splits "PATH@N" (N one digit from 1 to 4) into its path and partition; any
-// other text is a path of its own, "@" and all.
+// Splits "PATH@N" (N a partition number, no leading zeros) into its path and
+// partition; any other text is a path of its own, "@" and all.
 VolumeLocation ParseLocation(const std::string& text) {
-  std::size_t at = text.size() >= 3 ? text.size() - 2 : std::string::npos;
-  if (at != std::string::npos && text[at] == '@' && text[at + 1] >= '1' && text[at + 1] <= '4') {
-    return {text.substr(0, at), text[at + 1] - '0'};
+  std::size_t at = text.rfind('@');
+  if (at == std::string::npos || at == 0 || at + 1 == text.size() || text[at + 1] == '0' ||
+      text.size() - at - 1 > std::to_string(kMaxPartitionNumber).size()) {
+    return {text, 0};
   }
-  return {text, 0};
+  int number = 0;
+  for (char c : text.substr(at + 1)) {
+    if (c < '0' || c > '9') return {text, 0};
+    number = 10 * number + (c - '0');
+  }
+  if (number > kMaxPartitionNumber) return {text, 0};
+  return {text.substr(0, at), number};
 }
 
 }  // namespace
@@ -25,7 +32,9 @@ std::string LocationText(const VolumeLocation& location) {
 
 std::optional<std::string> DriveMap::Add(const std::string& option) {
   if (option.size() < 3 || !IsAsciiLetter(option[0]) || option[1] != '=') {
-    return "--drive expects L=PATH or L=PATH@N, a drive letter A-Z, a path and a partition 1-4, "
+    return "--drive expects L=PATH or L=PATH@N, a drive letter A-Z, a path and a partition 1-" +
+           std::to_string(kMaxPartitionNumber) +
+           ", "
            "not \"" +
            option + "\"";
   }

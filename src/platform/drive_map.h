@@ -15,7 +15,8 @@ namespace kvx {
 class DriveMap {
  public:
   // Adds one "L=PATH" or "L=PATH@N" mapping (the letter A-Z in either case, a
-  // non-empty path; N from 1 to 4 names that partition of the path's table).
+  // non-empty path; N from 1 to kMaxPartitionNumber, without leading zeros,
+  // names that partition of the path's tables).
   // Returns an error message for a malformed one, nullopt on success. A later
   // mapping of the same letter replaces the earlier one.
   std::optional<std::string> Add(const std::string& option);

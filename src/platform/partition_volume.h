@@ -5,15 +5,16 @@
 
 #include <cstdint>
 #include <memory>
+#include <string>
 
-#include "platform/partition_table.h"
+#include "platform/partition_list.h"
 #include "platform/volume.h"
 
 namespace kvx {
 
 class PartitionVolume final : public Volume {
  public:
-  PartitionVolume(std::unique_ptr<Volume> whole, const PartitionEntry& partition);
+  PartitionVolume(std::unique_ptr<Volume> whole, const DiskPartition& partition);
 
   // Never reads outside the partition: a read that reaches its end delivers
   // only the bytes before it.
@@ -31,9 +32,12 @@ class PartitionVolume final : public Volume {
 };
 
 // The volume that partition `number` of `whole` stands for. For 0: the first
-// FAT partition where sector 0 holds a partition table, else `whole` itself
-// (also when sector 0 cannot be read, so the caller reports that). For 1 to 4:
-// that partition, or nullptr when sector 0 holds no table or no such entry.
-std::unique_ptr<Volume> SelectPartition(std::unique_ptr<Volume> whole, int number);
+// FAT partition in number order (a FAT system id, or a GUID table's basic data
+// partition that starts with a FAT boot sector) where sector 0 holds a
+// partition table, else `whole` itself (also when sector 0 cannot be read, so
+// the caller reports that). For 1 and up: that partition, or nullptr with
+// `why_none` saying what is missing ("no partition 3", a damaged table).
+std::unique_ptr<Volume> SelectPartition(std::unique_ptr<Volume> whole, int number,
+                                        std::string& why_none);
 
 }  // namespace kvx

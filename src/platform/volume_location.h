@@ -7,10 +7,13 @@
 
 namespace kvx {
 
+inline constexpr int kMaxPartitionNumber = 255;
+
 struct VolumeLocation {
   std::string path;
   // 0: the volume itself, or its first FAT partition when it starts with a
-  // partition table; 1 to 4: that partition of its table.
+  // partition table; 1 to kMaxPartitionNumber: that partition of its tables,
+  // numbered as Linux numbers them.
   int partition = 0;
 
   bool operator==(const VolumeLocation&) const = default;

@@ -4,7 +4,10 @@
 # --offset, mtools @@offset), between a Linux partition and one that starts
 # with a recording. Every action on the whole image, and on its partition 2
 # named with @2, gives what it gives on the bare partition; nothing beyond the
-# partition's end is found.
+# partition's end is found. The same card as partition 3 of a GUID table (slot
+# 2 unused) and as logical partition 6 of an extended partition, both tables
+# written by sfdisk, reads the same, by default and named; a GUID table whose
+# primary header is damaged still reads, from its backup.
 #   partitioned_cards.sh KVX_RESCUE_CLI KVX_CARD_IMAGE WORK_DIR
 set -euo pipefail
 cli=$1 card_image=$2 work=$3
@@ -82,6 +85,45 @@ for action in quick comb; do
 done
 check "quick's DATA0003.KVX is the recording" "" \
   "$(cmp "$work/quick-whole/DATA0003.KVX" "$work/DATA0003.KVX" 2>&1 || true)"
+
+# The bare card copied into a partition of each table, at sector 4096 or 10240.
+gpt="$work/gpt.img" logical="$work/logical.img"
+truncate -s $(((card_start + card_sectors + 4096) * 512)) "$gpt"
+sfdisk --quiet "$gpt" <<EOF
+label: gpt
+${gpt}1 : start=2048, size=2048, type=0FC63DAF-8483-4772-8E79-3D69D8477DE4
+${gpt}3 : start=$card_start, size=$card_sectors, type=EBD0A0A2-B9E5-4433-87C0-68B6B72699C7
+EOF
+truncate -s $(((10240 + card_sectors) * 512)) "$logical"
+sfdisk --quiet "$logical" <<EOF
+label: dos
+start=2048, size=2048, type=83
+start=4096, size=$((6144 + card_sectors)), type=5
+start=6144, size=2048, type=83
+start=10240, size=$card_sectors, type=6
+EOF
+dd if="$bare" of="$gpt" bs=1M seek=$((card_start * 512)) oflag=seek_bytes conv=notrunc,sparse \
+  status=none
+dd if="$bare" of="$logical" bs=1M seek=$((10240 * 512)) oflag=seek_bytes conv=notrunc,sparse \
+  status=none
+cp --sparse=always "$gpt" "$work/gpt-damaged.img"
+printf 'X' | dd of="$work/gpt-damaged.img" bs=1 seek=$((512 + 60)) conv=notrunc status=none
+
+for action in quick explore; do
+  expected=$("$cli" --drive "E=$bare" --json "$action")
+  for location in "$gpt" "$gpt@3" "$work/gpt-damaged.img@3" "$logical" "$logical@6"; do
+    check "$action on ${location#"$work/"} is $action on the bare card" "$expected" \
+      "$("$cli" --drive "E=$location" --json "$action")"
+  done
+done
+for location in "$gpt@1" "$logical@5"; do
+  check "${location#"$work/"}, a Linux partition, is no card" false \
+    "$(lists_lines "$("$cli" --drive "E=$location" --json quick)")"
+done
+check "an unused GPT slot names no partition" "kvx-rescue-cli: $gpt@2: no partition 2" \
+  "$("$cli" --drive "E=$gpt@2" quick 2>&1 >/dev/null | head -1)"
+check "a GUID table's partition in the drive list" "E: $gpt@3" \
+  "$("$cli" --drive "E=$gpt@3" --list-drives)"
 
 if [ "$failures" -eq 0 ]; then echo "partitioned cards: all passed"; else
   echo "partitioned cards: $failures failed"

@@ -1,5 +1,7 @@
-// Cards with a partition table in sector 0: which volume a location names, and
-// that a partition's reads never pass its end. (Every action on a partitioned
+// Cards with a partition table in sector 0 (an MBR with primary and logical
+// partitions, or a GUID table): which volume a location names, that damaged
+// or hostile tables never hang and are refused with a reason, and that a
+// partition's reads never pass its end. (Every action on a partitioned
 // card made by the real tools: tests/e2e/partitioned_cards.sh.)
 #include "platform/partition_volume.h"
 
@@ -8,10 +10,14 @@
 #include <algorithm>
 #include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
+#include "platform/crc32.h"
+#include "platform/logical_partitions.h"
 #include "tests/support/action_harness.h"
+#include "tests/support/guid_table_image.h"
 
 namespace kvx::testing {
 namespace {
@@ -57,23 +63,71 @@ Bytes FatBootSector() {
   return sector;
 }
 
-// A disk of 64 sectors, each filled with its number, and `sector0` on top.
+// A disk of `sectors` sectors, each filled with its number, and `sector0` on top.
 constexpr std::int64_t kDiskSectors = 64;
-Bytes Disk(const Bytes& sector0) {
-  Bytes disk(kDiskSectors * kSector);
-  for (std::int64_t i = 0; i < kDiskSectors; ++i) {
+Bytes Disk(const Bytes& sector0, std::int64_t sectors = kDiskSectors) {
+  Bytes disk(static_cast<std::size_t>(sectors * kSector));
+  for (std::int64_t i = 0; i < sectors; ++i) {
     std::fill_n(disk.begin() + i * kSector, kSector, std::byte(i));
   }
   std::copy(sector0.begin(), sector0.end(), disk.begin());
   return disk;
 }
 
+void Place(Bytes& disk, std::int64_t sector, const Bytes& bytes) {
+  std::copy(bytes.begin(), bytes.end(), disk.begin() + sector * kSector);
+}
+
+Bytes LinuxThenFat16() { return Mbr({{0x80, 0x83, 2, 4}, {0x00, 0x06, 8, 16}}); }
+
+// A Linux partition in sectors 2-5, then an extended one at 32 whose chain of
+// records holds a FAT16 (5: sectors 34-39) and a FAT32 partition (6: 44-51).
+// `link2` is the second record's link: {0, 0} ends the chain.
+Bytes Logicals(Entry link2 = {}, Entry extended = {0, 0x05, 32, 32},
+               std::int64_t sectors = kDiskSectors) {
+  Bytes disk = Disk(Mbr({{0, 0x83, 2, 4}, extended}), sectors);
+  Place(disk, 32, Mbr({{0, 0x06, 2, 6}, {0, 0x05, 10, 12}}));
+  Place(disk, 42, Mbr({{0, 0x0C, 2, 8}, link2}));
+  return disk;
+}
+
+// An extended partition whose records follow one another, one a sector,
+// past the chain's limit.
+Bytes EndlessChain() {
+  constexpr std::int64_t kSectors = kMaxChainLength + 40;
+  Bytes disk = Disk(Mbr({{0, 0x05, 1, kSectors - 1}}), kSectors);
+  for (std::int64_t at = 1; at + 1 < kSectors; ++at) {
+    Place(disk, at, Mbr({{0, 0x83, 0, 0}, {0, 0x05, static_cast<std::uint32_t>(at), 1}}));
+  }
+  return disk;
+}
+
+// A GUID table: a Linux partition in slot 0 (1: sectors 8-15), slot 1 unused,
+// a basic data partition in slot 2 (3: 16-31) that starts with a FAT boot sector.
+Bytes Gpt(GuidHeaderShape shape = {}, bool fat_at_16 = true) {
+  Bytes disk = Disk({});
+  WriteGuidTable(disk, {{0, false, 8, 15}, {2, true, 16, 31}}, shape);
+  if (fat_at_16) Place(disk, 16, FatBootSector());
+  return disk;
+}
+
+Bytes Flipped(Bytes disk, std::int64_t at) {
+  disk[static_cast<std::size_t>(at)] ^= std::byte{0x01};
+  return disk;
+}
+
+constexpr std::int64_t kPrimaryHeaderCrc = kSector + 16;
+constexpr std::int64_t kPrimaryEntries = 2 * kSector + 40;
+constexpr std::int64_t kBackupHeaderCrc = (kDiskSectors - 1) * kSector + 16;
+constexpr std::int64_t kBackupEntries = (kDiskSectors - 2) * kSector + 40;
+
 struct SelectCase {
   const char* name;
-  std::function<Bytes()> sector0;
+  std::function<Bytes()> disk;
   int number;                 // the location's partition
   std::int64_t first_sector;  // of the volume chosen; -1: none
   std::int64_t sector_count;
+  const char* why_none = "";  // part of the reason given when there is none
 };
 
 void PrintTo(const SelectCase& c, std::ostream* os) { *os << c.name; }
@@ -83,56 +137,117 @@ class SelectPartitionTest : public ::testing::TestWithParam<SelectCase> {};
 TEST_P(SelectPartitionTest, OpensTheVolumeTheLocationNames) {
   const SelectCase& c = GetParam();
   MemoryPlatform platform;
-  platform.Insert("E", Disk(c.sector0()));
-  std::unique_ptr<Volume> volume = SelectPartition(platform.OpenVolume("E"), c.number);
+  Card& card = platform.Insert("E", c.disk());
+  std::string why_none;
+  std::unique_ptr<Volume> volume = SelectPartition(platform.OpenVolume("E"), c.number, why_none);
+  EXPECT_LE(card.reads.size(), static_cast<std::size_t>(kMaxChainLength + 4));
   if (c.first_sector < 0) {
     EXPECT_EQ(volume, nullptr);
+    EXPECT_NE(why_none.find(c.why_none), std::string::npos) << why_none;
     return;
   }
-  ASSERT_NE(volume, nullptr);
+  ASSERT_NE(volume, nullptr) << why_none;
   EXPECT_EQ(volume->Size(), c.sector_count * kSector);
   Bytes first(kSector);
   ASSERT_EQ(volume->Read(0, first), first.size());
-  Bytes expected = Disk(c.sector0());
+  Bytes expected = c.disk();
   EXPECT_TRUE(std::equal(first.begin(), first.end(), expected.begin() + c.first_sector * kSector));
 }
 
-Bytes LinuxThenFat16() { return Mbr({{0x80, 0x83, 2, 4}, {0x00, 0x06, 8, 16}}); }
+std::function<Bytes()> OnDisk(std::function<Bytes()> sector0) {
+  return [sector0] { return Disk(sector0()); };
+}
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, SelectPartitionTest, ::testing::Values(
-    SelectCase{"ABareFatVolumeIsItself", FatBootSector, 0, 0, kDiskSectors},
+    SelectCase{"ABareFatVolumeIsItself", OnDisk(FatBootSector), 0, 0, kDiskSectors},
     SelectCase{"TheInstrumentsCardIsItself",
-               [] { return Bytes(CardImage(CardImage::Layout::kG1, kSector).bytes()); },
+               OnDisk([] { return Bytes(CardImage(CardImage::Layout::kG1, kSector).bytes()); }),
                0, 0, kDiskSectors},
-    SelectCase{"ATableGivesItsFirstFatPartition", LinuxThenFat16, 0, 8, 16},
-    SelectCase{"EveryFatId", [] { return Mbr({{0, 0x83, 2, 1}, {0, 0x0C, 3, 2}}); }, 0, 3, 2},
-    SelectCase{"ATableWithoutFatIsTheWholeDisk", [] { return Mbr({{0, 0x83, 2, 4}}); },
+    SelectCase{"ATableGivesItsFirstFatPartition", OnDisk(LinuxThenFat16), 0, 8, 16},
+    SelectCase{"EveryFatId", OnDisk([] { return Mbr({{0, 0x83, 2, 1}, {0, 0x0C, 3, 2}}); }),
+               0, 3, 2},
+    SelectCase{"ATableWithoutFatIsTheWholeDisk", OnDisk([] { return Mbr({{0, 0x83, 2, 4}}); }),
                0, 0, kDiskSectors},
     SelectCase{"NoSignatureIsNoTable",
-               [] { Bytes s = LinuxThenFat16(); s[511] = std::byte{0}; return s; },
+               OnDisk([] { Bytes s = LinuxThenFat16(); s[511] = std::byte{0}; return s; }),
                0, 0, kDiskSectors},
     SelectCase{"AStatusNoToolWritesIsNoTable",
-               [] { return Mbr({{0x12, 0x06, 8, 16}}); }, 0, 0, kDiskSectors},
+               OnDisk([] { return Mbr({{0x12, 0x06, 8, 16}}); }), 0, 0, kDiskSectors},
     SelectCase{"AnEntryOnSectorZeroIsNoTable",
-               [] { return Mbr({{0x00, 0x06, 0, 16}}); }, 0, 0, kDiskSectors},
-    SelectCase{"PartitionOneWhateverItsType", LinuxThenFat16, 1, 2, 4},
-    SelectCase{"PartitionTwo", LinuxThenFat16, 2, 8, 16},
-    SelectCase{"AnUnusedEntryNamesNothing", LinuxThenFat16, 3, -1, 0},
-    SelectCase{"APartitionNumberPastTheTable", LinuxThenFat16, 5, -1, 0},
-    SelectCase{"ANumberedPartitionOfABareVolumeIsNothing", FatBootSector, 1, -1, 0},
+               OnDisk([] { return Mbr({{0x00, 0x06, 0, 16}}); }), 0, 0, kDiskSectors},
+    SelectCase{"PartitionOneWhateverItsType", OnDisk(LinuxThenFat16), 1, 2, 4},
+    SelectCase{"PartitionTwo", OnDisk(LinuxThenFat16), 2, 8, 16},
+    SelectCase{"AnUnusedEntryNamesNothing", OnDisk(LinuxThenFat16), 3, -1, 0, "no partition 3"},
+    SelectCase{"APartitionNumberPastTheTable", OnDisk(LinuxThenFat16), 5, -1, 0, "no partition 5"},
+    SelectCase{"ANumberedPartitionOfABareVolumeIsNothing", OnDisk(FatBootSector), 1, -1, 0,
+               "no partition table"},
     // Past the disk's end, the partition holds what the disk still has.
-    SelectCase{"APartitionCutShortByTheDisk", [] { return Mbr({{0, 0x06, 60, 16}}); }, 0, 60, 4}),
+    SelectCase{"APartitionCutShortByTheDisk", OnDisk([] { return Mbr({{0, 0x06, 60, 16}}); }),
+               0, 60, 4},
+    // Logical partitions, numbered from 5 in chain order, count after primaries.
+    SelectCase{"TheFirstLogicalFatPartitionByDefault", [] { return Logicals(); }, 0, 34, 6},
+    SelectCase{"LogicalPartitionFive", [] { return Logicals(); }, 5, 34, 6},
+    SelectCase{"LogicalPartitionSix", [] { return Logicals(); }, 6, 44, 8},
+    SelectCase{"NoLogicalPastTheChain", [] { return Logicals(); }, 7, -1, 0, "no partition 7"},
+    SelectCase{"AFatPrimaryComesBeforeTheLogicals",
+               [] { Bytes d = Logicals(); Place(d, 0, Mbr({{0, 0x05, 32, 32}, {0, 0x0E, 2, 4}}));
+                    return d; }, 0, 2, 4},
+    SelectCase{"AChainThatLoopsKeepsWhatCameBefore",
+               [] { return Logicals({0, 0x05, 0, 10}); }, 6, 44, 8},
+    SelectCase{"AChainThatLoopsIsRefused",
+               [] { return Logicals({0, 0x05, 0, 10}); }, 7, -1, 0, "loops back at sector 32"},
+    SelectCase{"AChainThatRunsOffTheDisk",
+               [] { return Logicals({0, 0x05, 200, 10}, {0, 0x05, 32, 1000}); }, 7, -1, 0,
+               "sector 232 cannot be read"},
+    SelectCase{"ALinkOutsideTheExtendedPartition",
+               [] { return Logicals({0, 0x05, 40, 10}); }, 7, -1, 0, "links outside"},
+    SelectCase{"AChainPastItsLimit", EndlessChain, 5, -1, 0, "past 128 records"},
+    // GUID tables: a slot's partition keeps its slot's number.
+    SelectCase{"TheGptsFatBasicDataByDefault", [] { return Gpt(); }, 0, 16, 16},
+    SelectCase{"GptPartitionOne", [] { return Gpt(); }, 1, 8, 8},
+    SelectCase{"AnUnusedGptSlotLeavesAGap", [] { return Gpt(); }, 2, -1, 0, "no partition 2"},
+    SelectCase{"GptPartitionThree", [] { return Gpt(); }, 3, 16, 16},
+    SelectCase{"BasicDataWithoutFatIsNoDefault", [] { return Gpt({}, false); },
+               0, 0, kDiskSectors},
+    SelectCase{"ADamagedHeaderFallsBackToTheBackup",
+               [] { return Flipped(Gpt(), kPrimaryHeaderCrc); }, 3, 16, 16},
+    SelectCase{"DamagedEntriesFallBackToTheBackup",
+               [] { return Flipped(Gpt(), kPrimaryEntries); }, 3, 16, 16},
+    SelectCase{"BothHeadersDamagedIsRefused",
+               [] { return Flipped(Flipped(Gpt(), kPrimaryHeaderCrc), kBackupHeaderCrc); },
+               3, -1, 0, "sector 1 fails its CRC"},
+    SelectCase{"BothEntryArraysDamagedIsRefused",
+               [] { return Flipped(Flipped(Gpt(), kPrimaryEntries), kBackupEntries); },
+               1, -1, 0, "fail their CRC"},
+    SelectCase{"BothDamagedLeaveTheWholeDiskByDefault",
+               [] { return Flipped(Flipped(Gpt(), kPrimaryEntries), kBackupEntries); },
+               0, 0, kDiskSectors},
+    // Sizes a hostile header gives are refused before anything is read.
+    SelectCase{"EntriesOfNoBytes", [] { return Gpt({4, 0}); }, 3, -1, 0, "entries of 0 bytes"},
+    SelectCase{"EntriesTooLarge", [] { return Gpt({1, 0xFFFFFFFF}); }, 3, -1, 0,
+               "entries of 4294967295 bytes"},
+    SelectCase{"EntriesTooMany", [] { return Gpt({0xFFFFFFFF, 128}); }, 3, -1, 0,
+               "gives 4294967295 entries"}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
 TEST(SelectPartitionTest, AnUnreadableSectorZeroLeavesTheVolumeToReportIt) {
   MemoryPlatform platform;
   platform.Insert("E", Disk(LinuxThenFat16())).fault = {0, kSector};
-  std::unique_ptr<Volume> whole = SelectPartition(platform.OpenVolume("E"), 0);
+  std::string why_none;
+  std::unique_ptr<Volume> whole = SelectPartition(platform.OpenVolume("E"), 0, why_none);
   ASSERT_NE(whole, nullptr);
   EXPECT_EQ(whole->Size(), kDiskSectors * kSector);
-  EXPECT_EQ(SelectPartition(platform.OpenVolume("E"), 2), nullptr);
+  EXPECT_EQ(SelectPartition(platform.OpenVolume("E"), 2, why_none), nullptr);
+  EXPECT_EQ(why_none, "sector 0 cannot be read");
+}
+
+TEST(Crc32Test, GivesTheCheckValueAndContinues) {
+  const std::string text = "123456789";
+  auto bytes = std::as_bytes(std::span(text));
+  EXPECT_EQ(Crc32(bytes), 0xCBF43926u);
+  EXPECT_EQ(Crc32(bytes.subspan(4), Crc32(bytes.first(4))), 0xCBF43926u);
 }
 
 struct BoundCase {
@@ -148,7 +263,8 @@ TEST_P(PartitionBoundTest, DeliversOnlyThePartitionsBytes) {
   const BoundCase& c = GetParam();
   MemoryPlatform platform;
   Card& disk = platform.Insert("E", Disk(LinuxThenFat16()));
-  std::unique_ptr<Volume> partition = SelectPartition(platform.OpenVolume("E"), 2);
+  std::string why_none;
+  std::unique_ptr<Volume> partition = SelectPartition(platform.OpenVolume("E"), 2, why_none);
   ASSERT_NE(partition, nullptr);
   Bytes buffer(static_cast<std::size_t>(c.length));
   ASSERT_EQ(partition->Read(c.offset, buffer), c.delivered);

@@ -2,12 +2,14 @@
 // here: plain files stand for the disks, so no real device is needed.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
 #include "platform/linux/removable_volumes.h"
+#include "tests/support/guid_table_image.h"
 #include "tests/support/temp_dir.h"
 
 namespace kvx::testing {
@@ -30,6 +32,10 @@ struct FakeDisk {
   std::int64_t sectors;
   std::vector<std::pair<std::string, std::string>> device_attributes;
   std::vector<Partition> partitions;  // none: no partition table
+  // A GUID table instead; basic data partitions start with a FAT boot
+  // sector where `fat` says so.
+  std::vector<GuidEntry> guid_entries = {};
+  bool fat = false;
 };
 
 void Write(const fs::path& file, const std::string& text) {
@@ -60,6 +66,23 @@ std::string SectorZero(const FakeDisk& disk) {
   return sector;
 }
 
+// The first 8 MiB of the disk: the table, its partitions' first sectors and
+// the backup table (where a table of its size would keep it).
+void WriteGuidDisk(const std::string& node, const FakeDisk& disk) {
+  std::vector<std::byte> image(8 << 20);
+  WriteGuidTable(image, disk.guid_entries);
+  const std::string boot_sector = SectorZero({});
+  for (const GuidEntry& entry : disk.guid_entries) {
+    if (entry.basic_data && disk.fat) {
+      std::transform(boot_sector.begin(), boot_sector.end(),
+                     image.begin() + entry.first_sector * 512, [](char c) { return std::byte(c); });
+    }
+  }
+  std::fstream(node, std::ios::binary | std::ios::in | std::ios::out)
+      .write(reinterpret_cast<const char*>(image.data()),
+             static_cast<std::streamsize>(image.size()));
+}
+
 void MakeDisk(const DeviceRoots& roots, const FakeDisk& disk) {
   fs::path dir = roots.sys / "devices" / disk.device_path / "block" / disk.name;
   Write(dir / "dev", disk.dev + "\n");
@@ -72,6 +95,12 @@ void MakeDisk(const DeviceRoots& roots, const FakeDisk& disk) {
   std::string node = (roots.dev / disk.name).string();
   Write(node, SectorZero(disk));
   fs::resize_file(node, 64 << 20);
+  if (!disk.guid_entries.empty()) WriteGuidDisk(node, disk);
+  for (const GuidEntry& entry : disk.guid_entries) {
+    std::string part = disk.name + std::to_string(entry.slot + 1);
+    Write(dir / part / "partition", std::to_string(entry.slot + 1) + "\n");
+    Write(roots.dev / part, "");
+  }
   for (std::size_t i = 0; i < disk.partitions.size(); ++i) {
     if (!disk.partitions[i].has_node) continue;
     std::string part =
@@ -110,6 +139,26 @@ class RemovableVolumesTest : public ::testing::Test {
                       3862528,
                       {{"vendor", "Generic"}, {"model", "SD reader"}},
                       {{0x0C, 2048, 8192}, {0x83, 10240, 4096}, {0x06, 16384, 4096, false}}});
+    // A GUID table: a Linux partition, an unused slot, a FAT basic data one.
+    MakeDisk(roots_, {"sde",
+                      kUsbReader,
+                      "8:64",
+                      "1",
+                      3862528,
+                      {{"vendor", "Generic"}, {"model", "GPT reader"}},
+                      {},
+                      {{0, false, 2048, 4095}, {2, true, 4096, 8191}},
+                      true});
+    // A basic data partition without FAT gets no letter.
+    MakeDisk(roots_, {"sdf",
+                      kUsbReader,
+                      "8:80",
+                      "1",
+                      3862528,
+                      {{"model", "NTFS"}},
+                      {},
+                      {{0, true, 2048, 4095}},
+                      false});
     // Fixed disks, an empty reader slot and a loop device get no letter.
     MakeDisk(roots_, {"sda",
                       "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0",
@@ -139,7 +188,9 @@ TEST_F(RemovableVolumesTest, LettersTheRemovableDisksFatVolumesInDeviceOrder) {
                        "F: " + Dev("sdb") + "@3, 2.1 MB, Generic SD reader",
                        // No partition table: the whole disk.
                        "G: " + Dev("sdc") + ", 2.0 GB, Generic STORAGE DEVICE",
-                       "H: " + Dev("mmcblk0p1") + ", 31.9 GB, SD32G",
+                       // A GUID table's partition keeps its slot's number.
+                       "H: " + Dev("sde3") + ", 2.1 MB, Generic GPT reader",
+                       "I: " + Dev("mmcblk0p1") + ", 31.9 GB, SD32G",
                    }));
 }
 
@@ -148,8 +199,9 @@ TEST_F(RemovableVolumesTest, TheDriveMapLeadsEachLetterToItsVolume) {
   EXPECT_EQ(map.LocationOf("E"), (VolumeLocation{Dev("sdb1"), 0}));
   EXPECT_EQ(map.LocationOf("F"), (VolumeLocation{Dev("sdb"), 3}));
   EXPECT_EQ(map.LocationOf("G"), (VolumeLocation{Dev("sdc"), 0}));
-  EXPECT_EQ(map.LocationOf("H"), (VolumeLocation{Dev("mmcblk0p1"), 0}));
-  EXPECT_EQ(map.LocationOf("I"), std::nullopt);
+  EXPECT_EQ(map.LocationOf("H"), (VolumeLocation{Dev("sde3"), 0}));
+  EXPECT_EQ(map.LocationOf("I"), (VolumeLocation{Dev("mmcblk0p1"), 0}));
+  EXPECT_EQ(map.LocationOf("J"), std::nullopt);
 }
 
 TEST(RemovableVolumesNoneTest, AMachineWithoutSysfsHasNoLetters) {

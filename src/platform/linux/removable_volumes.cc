@@ -3,6 +3,7 @@
 #include <blkid/blkid.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <fstream>
 #include <memory>
@@ -10,6 +11,7 @@
 #include <system_error>
 #include <tuple>
 
+#include "platform/ascii.h"
 #include "platform/partition_table.h"
 
 namespace kvx {
@@ -21,6 +23,7 @@ namespace {
 constexpr std::int64_t kSysfsSectorSize = 512;  // sysfs counts sizes in 512-byte units
 constexpr char kFirstLetter = 'E';
 constexpr char kLastLetter = 'Z';
+constexpr char kBasicDataType[] = "ebd0a0a2-b9e5-4433-87c0-68b6b72699c7";
 
 std::string Trimmed(std::string text) {
   auto blank = [](char c) { return c == ' ' || c == '\n' || c == '\t' || c == '\r'; };
@@ -106,6 +109,25 @@ std::optional<std::string> PartitionNodeName(const fs::path& disk_dir, int numbe
   return std::nullopt;
 }
 
+// A FAT system id in an MBR table; in a GUID table, a basic data partition
+// whose first sector is a FAT boot sector (the type serves other file systems too).
+bool IsFatPartition(const std::string& node, const std::string& table_type,
+                    blkid_partition partition) {
+  if (table_type == "dos") {
+    return IsFatPartitionType(static_cast<std::uint8_t>(blkid_partition_get_type(partition)));
+  }
+  const char* type = blkid_partition_get_type_string(partition);
+  if (table_type != "gpt" || type == nullptr || !EqualsIgnoringAsciiCase(type, kBasicDataType)) {
+    return false;
+  }
+  std::array<char, 512> sector{};
+  std::ifstream disk(node, std::ios::binary);
+  disk.seekg(static_cast<std::streamoff>(blkid_partition_get_start(partition)) * kSysfsSectorSize);
+  disk.read(sector.data(), sector.size());
+  return disk.gcount() == static_cast<std::streamsize>(sector.size()) &&
+         IsFatBootSector(std::as_bytes(std::span(sector)));
+}
+
 struct ProbeDeleter {
   void operator()(blkid_struct_probe* probe) const { blkid_free_probe(probe); }
 };
@@ -127,20 +149,17 @@ std::vector<RemovableVolume> VolumesOf(const Disk& disk, const DeviceRoots& root
   // A table without partitions is what a boot sector that is not quite FAT
   // (a damaged card's, say) reads as: the disk is the volume.
   if (table == nullptr || blkid_partlist_numof_partitions(list) <= 0) return {whole};
-  // SD cards carry MBR tables; their FAT partitions are known by system id.
-  bool is_mbr = std::string(blkid_parttable_get_type(table)) == "dos";
+  const std::string table_type = blkid_parttable_get_type(table);
 
   std::vector<RemovableVolume> volumes;
   for (int i = 0; i < blkid_partlist_numof_partitions(list); ++i) {
     blkid_partition partition = blkid_partlist_get_partition(list, i);
     int number = blkid_partition_get_partno(partition);
+    if (number < 1 || number > kMaxPartitionNumber) continue;
+    if (!IsFatPartition(node, table_type, partition)) continue;
     std::optional<std::string> name = PartitionNodeName(disk_dir, number);
     VolumeLocation location =
         name ? VolumeLocation{(roots.dev / *name).string(), 0} : VolumeLocation{node, number};
-    bool is_fat = is_mbr && IsFatPartitionType(
-                                static_cast<std::uint8_t>(blkid_partition_get_type(partition)));
-    // Without a node of its own, only a primary partition can be named.
-    if (!is_fat || (!name && (number < 1 || number > 4))) continue;
     volumes.push_back(
         {kFirstLetter, location,
          static_cast<std::int64_t>(blkid_partition_get_size(partition)) * kSysfsSectorSize,

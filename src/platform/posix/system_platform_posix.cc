@@ -228,7 +228,14 @@ class PosixPlatform final : public Platform {
   std::unique_ptr<Volume> OpenVolumeAt(const VolumeLocation& location) override {
     int fd = OpenCardReadOnly(location.path, last_failure_);
     if (fd < 0) return nullptr;
-    return SelectPartition(std::make_unique<PosixVolume>(fd, location.path), location.partition);
+    std::string why_none;
+    std::unique_ptr<Volume> volume =
+        SelectPartition(std::make_unique<PosixVolume>(fd, location.path), location.partition,
+                        why_none);
+    if (volume == nullptr) {
+      last_failure_ = Status(Status::Code::kOther, LocationText(location), why_none);
+    }
+    return volume;
   }
 
   // The removable volume's own description where no --drive is given.

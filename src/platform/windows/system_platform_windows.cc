@@ -224,8 +224,14 @@ class WindowsPlatform final : public Platform {
       last_failure_ = StatusFromError(GetLastError(), location.path);
       return nullptr;
     }
-    return SelectPartition(std::make_unique<WindowsVolume>(handle, location.path),
-                           location.partition);
+    std::string why_none;
+    std::unique_ptr<Volume> volume =
+        SelectPartition(std::make_unique<WindowsVolume>(handle, location.path), location.partition,
+                        why_none);
+    if (volume == nullptr) {
+      last_failure_ = Status(Status::Code::kOther, LocationText(location), why_none);
+    }
+    return volume;
   }
 
   std::string DescribeLetter(const std::string& letter) override {
