@@ -103,6 +103,12 @@ class Imaging {
     return complete && fate_ == Fate::kGoingOn;
   }
 
+  // The image's digest, when it was written front to back in this run.
+  std::optional<std::string> DigestOnTheWay() {
+    if (!hashed_in_order_ || hashed_ != map_.end()) return std::nullopt;
+    return HexOf(hash_.Finish());
+  }
+
   void FillResult(ImageResult& result) const {
     const MapTally tally = map_.Tally();
     result.bytes_read = tally.finished;
@@ -254,16 +260,26 @@ class Imaging {
     while (image_length_ < pos) {
       std::size_t zeros = static_cast<std::size_t>(
           std::min<std::int64_t>(pos - image_length_, static_cast<std::int64_t>(kZeros.size())));
-      if (!image_->Write(std::span(kZeros).first(zeros))) return ImageFailed();
-      image_length_ += static_cast<std::int64_t>(zeros);
+      if (!Append(std::span(kZeros).first(zeros))) return false;
     }
     const std::size_t inside = static_cast<std::size_t>(
         std::clamp<std::int64_t>(image_length_ - pos, 0, static_cast<std::int64_t>(bytes.size())));
-    if (inside > 0 && !image_->WriteAt(pos, bytes.first(inside))) return ImageFailed();
-    if (inside < bytes.size()) {
-      if (!image_->Write(bytes.subspan(inside))) return ImageFailed();
-      image_length_ += static_cast<std::int64_t>(bytes.size() - inside);
+    if (inside > 0) {
+      hashed_in_order_ = false;
+      if (!image_->WriteAt(pos, bytes.first(inside))) return ImageFailed();
     }
+    return inside == bytes.size() || Append(bytes.subspan(inside));
+  }
+
+  // Writes at the image's end; bytes written in order are hashed on the
+  // way, which spares reading a healthy card's image once more.
+  bool Append(std::span<const std::byte> bytes) {
+    if (!image_->Write(bytes)) return ImageFailed();
+    if (hashed_in_order_) {
+      hash_.Update(bytes);
+      hashed_ += static_cast<std::int64_t>(bytes.size());
+    }
+    image_length_ += static_cast<std::int64_t>(bytes.size());
     return true;
   }
 
@@ -384,6 +400,9 @@ class Imaging {
   const StopRequested& stop_requested_;
   std::vector<std::byte> buffer_;
   std::minstd_rand names_;
+  Sha256 hash_;
+  std::int64_t hashed_ = 0;
+  bool hashed_in_order_ = image_length_ == 0;
   Clock::time_point last_saved_;
   bool failure_unsaved_ = false;
   bool image_synced_ = true;
@@ -468,8 +487,10 @@ std::optional<std::string> DigestOfFile(Platform& platform, const std::string& p
 }
 
 // Digests the complete image and writes the digest file beside it, new.
-void WriteDigest(Platform& platform, const std::string& image_path, ImageResult& result) {
-  std::optional<std::string> digest = DigestOfFile(platform, image_path, result.failure);
+// `digest` when known already.
+void WriteDigest(Platform& platform, const std::string& image_path,
+                 std::optional<std::string> digest, ImageResult& result) {
+  if (!digest) digest = DigestOfFile(platform, image_path, result.failure);
   if (!digest) {
     result.digest_file = DigestFile::kFailed;
     return;
@@ -555,7 +576,7 @@ ImageResult ImageCard(Volume& card, Platform& platform, const std::string& image
                   options, progress, stop_requested);
   const bool complete = imaging.Run();
   imaging.FillResult(result);
-  if (complete) WriteDigest(platform, image_path, result);
+  if (complete) WriteDigest(platform, image_path, imaging.DigestOnTheWay(), result);
   return result;
 }
 
