@@ -63,7 +63,7 @@ class Platform {
   // when it exists, so that `to` is always either the old file or the whole
   // new one. Only for the program's own files (a map it keeps current), never
   // for a recovered file. False when the system refused.
-  virtual bool ReplaceFile(const std::string& from, const std::string& to) = 0;
+  virtual bool RenameReplacing(const std::string& from, const std::string& to) = 0;
 
   // The whole content of the ordinary file `path` (UTF-8), or nullopt when it
   // does not exist, cannot be read, or holds more than `max_bytes`.
@@ -71,7 +71,7 @@ class Platform {
                                                    std::int64_t max_bytes) = 0;
 
   // Why the last OpenVolume, OpenVolumeAt, CreateNewFile, OpenFileToRead,
-  // OpenFileToUpdate or ReplaceFile that failed did so, asked before the next
+  // OpenFileToUpdate or RenameReplacing that failed did so, asked before the next
   // of them.
   virtual Status LastFailure() const { return Status(Status::Code::kOther, "", ""); }
 

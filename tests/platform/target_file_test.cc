@@ -71,17 +71,17 @@ TEST(SystemFilesTest, OpensRefuseAMissingFileAndAFolderWithTheReason) {
   }
 }
 
-TEST(SystemFilesTest, ReplaceFilePutsTheNewFileInTheOldOnesPlace) {
+TEST(SystemFilesTest, RenameReplacingPutsTheNewFileInTheOldOnesPlace) {
   TempDir dir;
   const std::string old_file = (dir.path() / "card.img.map").string();
   const std::string new_file = old_file + ".new";
   MakeFile(old_file, "old");
   MakeFile(new_file, "new");
   auto platform = NewSystemPlatform(DriveMap{});
-  EXPECT_TRUE(platform->ReplaceFile(new_file, old_file));
+  EXPECT_TRUE(platform->RenameReplacing(new_file, old_file));
   EXPECT_EQ(Content(old_file), "new");
   EXPECT_FALSE(std::filesystem::exists(new_file));
-  EXPECT_FALSE(platform->ReplaceFile(new_file, old_file));
+  EXPECT_FALSE(platform->RenameReplacing(new_file, old_file));
   EXPECT_EQ(platform->LastFailure().code(), Status::Code::kNotFound);
 }
 

@@ -163,7 +163,7 @@ std::unique_ptr<TargetFile> MemoryPlatform::OpenFileToUpdate(const std::string& 
   return std::make_unique<MemoryTarget>(it->second, write_limit, syncs);
 }
 
-bool MemoryPlatform::ReplaceFile(const std::string& from, const std::string& to) {
+bool MemoryPlatform::RenameReplacing(const std::string& from, const std::string& to) {
   auto it = files.find(from);
   if (it == files.end()) {
     last_failure_ = Status(Status::Code::kNotFound, from, "No such file or directory");

@@ -60,7 +60,7 @@ class MemoryPlatform : public Platform {
   // A file of `files`, read or continued in place; a replace moves it.
   std::unique_ptr<Volume> OpenFileToRead(const std::string& path) override;
   std::unique_ptr<TargetFile> OpenFileToUpdate(const std::string& path) override;
-  bool ReplaceFile(const std::string& from, const std::string& to) override;
+  bool RenameReplacing(const std::string& from, const std::string& to) override;
   int syncs = 0;  // Sync calls on any target
   Status LastFailure() const override { return last_failure_; }
 

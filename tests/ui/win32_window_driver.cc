@@ -299,6 +299,9 @@ int Run(const std::string& exe, const std::string& screenshot, const CliOptions&
       if (asked.size() != 2) Fail("Comb Through did not ask once for each click");
       break;
     }
+    case CliAction::kImage:
+      Fail("the window driver runs searches only");
+      break;
   }
   if (!asked.empty() && options.action != CliAction::kCombThrough) Fail("a question was asked");
 

@@ -282,7 +282,7 @@ class PosixPlatform final : public Platform {
     return std::make_unique<PosixTargetFile>(fd, path);
   }
 
-  bool ReplaceFile(const std::string& from, const std::string& to) override {
+  bool RenameReplacing(const std::string& from, const std::string& to) override {
     if (!IsWholePath(from) || !IsWholePath(to)) {
       last_failure_ = Status(Status::Code::kOther, to, "the name holds a NUL character");
       return false;

@@ -280,7 +280,7 @@ class WindowsPlatform final : public Platform {
     return std::make_unique<WindowsTargetFile>(handle, path);
   }
 
-  bool ReplaceFile(const std::string& from, const std::string& to) override {
+  bool RenameReplacing(const std::string& from, const std::string& to) override {
     if (!IsWholePath(from) || !IsWholePath(to)) {
       last_failure_ = Status(Status::Code::kOther, to, "the name holds a NUL character");
       return false;
