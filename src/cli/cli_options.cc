@@ -27,7 +27,8 @@ constexpr const char* kFooter =
     "  comb     Comb Through: tests every sector boundary for a header (no question asked)\n"
     "  image OUT.img\n"
     "           copies the whole card into OUT.img and what could not be read into\n"
-    "           OUT.img.map, never over an existing file (--letter, --drive, --progress)\n"
+    "           OUT.img.map; run again, it continues them; when complete, writes\n"
+    "           OUT.img.sha256 (--letter, --drive, --progress, --retries)\n"
     "\n"
     "Each action's outcome, or the reason it failed, goes to stderr as one line\n"
     "(and, with --json, into the \"diagnostics\" list). Ctrl+C stops a long action\n"
@@ -36,8 +37,8 @@ constexpr const char* kFooter =
     "Exit status: 0 when the action ran to a normal end; 1 when it ended at a\n"
     "failure (the card could not be opened or read, a target file could not be\n"
     "created or written, an existing file stopped the retrieval); 2 for a usage\n"
-    "error; 130 after Ctrl+C. image: 1 when it stopped at a failure or nothing was\n"
-    "written.\n";
+    "error; 130 after Ctrl+C. image: 0 when every pass is done, 1 when it stopped\n"
+    "at a failure or refused an existing image.\n";
 
 // One 0-based line number: digits only. A number too large for an int is
 // past the last line of any list, so it stands as INT_MAX, a line no list
@@ -76,6 +77,17 @@ void ReadSize(const std::string& size, CliOptions& options) {
     throw CLI::ValidationError("--size expects header or fat, not \"" + size + "\"");
   }
   options.size = size == "fat" ? SizeChoice::kByFat : SizeChoice::kByHeader;
+}
+
+void ReadRetries(const std::string& count, CliOptions& options) {
+  int retries = 0;
+  const char* end = count.data() + count.size();
+  if (count.empty() || count.find_first_not_of("0123456789") != std::string::npos ||
+      std::from_chars(count.data(), end, retries).ec != std::errc()) {
+    throw CLI::ValidationError("--retries expects a whole number, 0 or more, not \"" + count +
+                               "\"");
+  }
+  options.retries = retries;
 }
 
 void ReadAction(const std::string& action, CliOptions& options) {
@@ -136,6 +148,11 @@ void DefineOptions(CLI::App& app, CliOptions& options) {
   app.add_flag("--progress", options.progress,
                "show how far comb, image and --retrieve have come, on stderr")
       ->disable_flag_override();
+  app.add_option_function<std::string>(
+         "--retries", [&options](const std::string& count) { ReadRetries(count, options); },
+         "image: passes over the sectors still unread after the others\n"
+         "(default 1)")
+      ->type_name("N");
   app.add_flag("--list-drives", options.list_drives,
                "list the drive letters and what each one reads, one line each,\n"
                "instead of an action")
@@ -144,8 +161,7 @@ void DefineOptions(CLI::App& app, CliOptions& options) {
          kActionName, [&options](const std::string& action) { ReadAction(action, options); },
          "the action, one of those below")
       ->type_name("");
-  app.add_option(kImagePathName, options.image_path, "the image that image creates")
-      ->type_name("");
+  app.add_option(kImagePathName, options.image_path, "the image that image creates")->type_name("");
 }
 
 }  // namespace

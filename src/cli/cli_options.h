@@ -2,7 +2,8 @@
 //   kvx-rescue-cli [--drive L=PATH]... [--letter TEXT] [--target DIR]
 //                  [--size header|fat] [--retrieve all|I,J,...] [--json]
 //                  [--progress] quick|explore|comb
-//   kvx-rescue-cli [--drive L=PATH]... [--letter TEXT] [--progress] image OUT.img
+//   kvx-rescue-cli [--drive L=PATH]... [--letter TEXT] [--progress] [--retries N]
+//                  image OUT.img
 //   kvx-rescue-cli [--drive L=PATH]... --list-drives
 #pragma once
 
@@ -31,7 +32,8 @@ struct CliOptions {
   bool help = false;
   bool list_drives = false;  // list what the letters lead to instead of an action
   CliAction action = CliAction::kQuickSearch;
-  std::string image_path;  // kImage: the image to create
+  std::string image_path;  // kImage: the image to create or continue
+  int retries = 1;         // kImage: passes over the bad sectors
 
   bool retrieves() const { return retrieve_all || !retrieve_lines.empty(); }
 };

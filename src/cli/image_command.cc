@@ -5,9 +5,9 @@
 #include <optional>
 
 #include "card/card_prologue.h"
-#include "search/imaging_captions.h"
 #include "cli/interrupt_as_stop.h"
 #include "cli/progress_display.h"
+#include "search/imaging_captions.h"
 
 namespace kvx {
 
@@ -28,10 +28,21 @@ int RunImageCommand(Platform& platform, const std::string& letter_text,
     });
   }
   InterruptAsStop interrupt;
+  // Each pass has its own rate and time left, timed from its first report.
+  ImagingProgress last;
+  auto pass_began = std::chrono::steady_clock::now();
   ImageResult result = ImageCard(
       *card, platform, image_path, options,
       [&](const ImagingProgress& report) {
-        if (display) display->Update(report.pass_done, report.pass_total);
+        if (!display) return;
+        if (report.phase != last.phase || report.retry != last.retry) {
+          pass_began = std::chrono::steady_clock::now();
+        }
+        last = report;
+        display->UpdateText([&] {
+          std::chrono::duration<double> seconds = std::chrono::steady_clock::now() - pass_began;
+          return ImagingProgressText(last, seconds.count());
+        });
       },
       [&] { return interrupt.asked(); });
   if (display) display->Finish();
@@ -45,7 +56,8 @@ int RunImageCommand(Platform& platform, const std::string& letter_text,
     std::fprintf(stderr, "kvx-rescue-cli: %s\n", summary.c_str());
   }
   if (interrupt.asked()) return kInterruptedExitStatus;
-  return result.outcome == ImageOutcome::kImaged ? 0 : 1;
+  return result.outcome == ImageOutcome::kImaged && result.digest_file != DigestFile::kFailed ? 0
+                                                                                              : 1;
 }
 
 }  // namespace kvx

@@ -99,7 +99,9 @@ int Run(const CliOptions& options) {
   if (options.list_drives) return ListDrives(options.drives);
   auto platform = NewSystemPlatform(options.drives);
   if (options.action == CliAction::kImage) {
-    return RunImageCommand(*platform, options.letter, options.image_path, ImagingOptions{},
+    ImagingOptions imaging;
+    imaging.retries = options.retries;
+    return RunImageCommand(*platform, options.letter, options.image_path, imaging,
                            options.progress);
   }
   auto state = std::make_unique<WindowState>();

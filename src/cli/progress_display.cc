@@ -45,6 +45,13 @@ void ProgressDisplay::Update(std::int64_t done, std::int64_t total) {
   if (!shown_ || now - last_shown_ >= kLeastInterval) Show(now);
 }
 
+void ProgressDisplay::UpdateText(std::function<std::string()> text) {
+  text_ = std::move(text);
+  updated_ = true;
+  auto now = clock_();
+  if (!shown_ || now - last_shown_ >= kLeastInterval) Show(now);
+}
+
 void ProgressDisplay::Finish() {
   if (!updated_) return;
   Show(clock_());
@@ -54,7 +61,8 @@ void ProgressDisplay::Finish() {
 void ProgressDisplay::Show(std::chrono::steady_clock::time_point now) {
   std::string line =
       action_ + ": " +
-      ProgressLine(done_, total_, std::chrono::duration<double>(now - start_).count());
+      (text_ ? text_()
+             : ProgressLine(done_, total_, std::chrono::duration<double>(now - start_).count()));
   std::size_t width = line.size();
   // Blanks over what is left of a longer line shown before.
   if (width < shown_width_) line.append(shown_width_ - width, ' ');

@@ -1,6 +1,6 @@
 // The front end's progress line for the long actions (--progress): the action,
 // bytes done, of the total when it is known, and the rate so far, in decimal
-// megabytes.
+// megabytes; or a line the action makes itself.
 //
 // The line is rewritten in place ("\r") at most ten times a second, so a scan
 // that reports every megabyte does not spend its time printing; Finish()
@@ -30,6 +30,9 @@ class ProgressDisplay {
 
   // Shows the figures when the last line shown is at least 0.1 s old.
   void Update(std::int64_t done, std::int64_t total);
+  // Likewise, with the line `text` makes after the action's name; `text` is
+  // called only when a line is shown, and is kept for Finish.
+  void UpdateText(std::function<std::string()> text);
   // Shows the last figures and ends the line; nothing when no update came.
   void Finish();
 
@@ -45,6 +48,7 @@ class ProgressDisplay {
   bool shown_ = false;
   std::int64_t done_ = 0;
   std::int64_t total_ = 0;
+  std::function<std::string()> text_;
   std::size_t shown_width_ = 0;
 };
 

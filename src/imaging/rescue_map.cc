@@ -17,6 +17,83 @@ void RescueMap::Append(std::int64_t size, RangeState state) {
   }
 }
 
+void RescueMap::Set(std::int64_t pos, std::int64_t size, RangeState state) {
+  if (size <= 0) return;
+  const std::int64_t stop = pos + size;
+  // The ranges that [pos, stop) touches, and their neighbours, which the new
+  // range may join.
+  auto first =
+      std::upper_bound(ranges_.begin(), ranges_.end(), pos,
+                       [](std::int64_t at, const MapRange& r) { return at < r.pos + r.size; });
+  auto last = std::lower_bound(first, ranges_.end(), stop,
+                               [](const MapRange& r, std::int64_t at) { return r.pos < at; });
+  if (first == last) return;
+  const MapRange head = *first;
+  const MapRange tail = *(last - 1);
+  const bool joins_before = first != ranges_.begin();
+  const bool joins_after = last != ranges_.end();
+  if (joins_before) --first;
+  if (joins_after) ++last;
+
+  std::vector<MapRange> pieces;
+  auto add = [&pieces](std::int64_t from, std::int64_t to, RangeState piece_state) {
+    if (to <= from) return;
+    if (!pieces.empty() && pieces.back().state == piece_state) {
+      pieces.back().size += to - from;
+    } else {
+      pieces.push_back({from, to - from, piece_state});
+    }
+  };
+  if (joins_before) add(first->pos, head.pos, first->state);
+  add(head.pos, pos, head.state);
+  add(pos, stop, state);
+  add(stop, tail.pos + tail.size, tail.state);
+  if (joins_after) add(tail.pos + tail.size, (last - 1)->pos + (last - 1)->size, (last - 1)->state);
+  auto at = ranges_.erase(first, last);
+  ranges_.insert(at, pieces.begin(), pieces.end());
+}
+
+std::optional<ByteRange> RescueMap::NextIn(RangeState state, std::int64_t from) const {
+  auto it =
+      std::upper_bound(ranges_.begin(), ranges_.end(), from,
+                       [](std::int64_t at, const MapRange& r) { return at < r.pos + r.size; });
+  for (; it != ranges_.end(); ++it) {
+    if (it->state != state) continue;
+    const std::int64_t begin = std::max(from, it->pos);
+    return ByteRange{begin, it->pos + it->size - begin};
+  }
+  return std::nullopt;
+}
+
+MapTally RescueMap::Tally() const {
+  MapTally tally;
+  bool in_failed_area = false;
+  for (const MapRange& range : ranges_) {
+    switch (range.state) {
+      case RangeState::kNonTried:
+        tally.non_tried += range.size;
+        break;
+      case RangeState::kNonTrimmed:
+        tally.non_trimmed += range.size;
+        break;
+      case RangeState::kNonScraped:
+        tally.non_scraped += range.size;
+        break;
+      case RangeState::kBadSector:
+        tally.bad += range.size;
+        break;
+      case RangeState::kFinished:
+        tally.finished += range.size;
+        break;
+    }
+    const bool failed =
+        range.state != RangeState::kNonTried && range.state != RangeState::kFinished;
+    if (failed && !in_failed_area) ++tally.failed_areas;
+    in_failed_area = failed;
+  }
+  return tally;
+}
+
 std::int64_t RescueMap::BytesIn(RangeState state) const {
   std::int64_t bytes = 0;
   for (const MapRange& range : ranges_) {
@@ -51,10 +128,15 @@ std::vector<ByteRange> RescueMap::UnreadRanges(std::int64_t offset, std::int64_t
   return unread;
 }
 
+std::string OwnMapFirstLine(std::int64_t card_size) {
+  return "# Mapfile. Created by KVX card rescue, imaging a card of " + std::to_string(card_size) +
+         " bytes";
+}
+
 std::string FormatRescueMap(const RescueMap& map) {
-  std::string text =
-      "# Mapfile. Created by kvx-rescue-cli\n"
-      "# current_pos  current_status  current_pass\n";
+  std::string text = OwnMapFirstLine(map.end()) +
+                     "\n"
+                     "# current_pos  current_status  current_pass\n";
   char line[80];
   std::snprintf(line, sizeof line, "0x%08" PRIX64 "     %c               1\n",
                 static_cast<std::uint64_t>(map.current_pos), static_cast<char>(map.phase));
@@ -109,10 +191,17 @@ std::optional<char> OneCharacter(std::string_view word, std::string_view allowed
 
 }  // namespace
 
-std::optional<RescueMap> ParseRescueMap(std::string_view text) {
+ParsedMap ParseRescueMap(std::string_view text, std::int64_t size_limit) {
+  ParsedMap parsed;
   RescueMap map;
   bool status_read = false;
+  int line_number = 0;
+  auto fail = [&](const std::string& what) {
+    parsed.error = "line " + std::to_string(line_number) + ": " + what;
+    return parsed;
+  };
   while (!text.empty()) {
+    ++line_number;
     std::size_t newline = text.find('\n');
     std::string_view line = text.substr(0, newline);
     text.remove_prefix(newline == std::string_view::npos ? text.size() : newline + 1);
@@ -120,32 +209,43 @@ std::optional<RescueMap> ParseRescueMap(std::string_view text) {
     if (words.empty() || words[0].front() == '#') continue;
 
     if (!status_read) {
-      if (words.size() < 2 || words.size() > 3) return std::nullopt;
+      if (words.size() < 2 || words.size() > 3) {
+        return fail("expected the current position and status");
+      }
       auto pos = Number(words[0]);
       auto phase = OneCharacter(words[1], "?*/-FG+");
-      if (!pos || !phase || (words.size() == 3 && !Number(words[2]))) return std::nullopt;
+      if (!pos || (words.size() == 3 && !Number(words[2]))) return fail("not a number");
+      if (!phase) return fail("unknown status \"" + std::string(words[1]) + "\"");
       map.current_pos = *pos;
       map.phase = static_cast<ImagingPhase>(*phase);
       status_read = true;
       continue;
     }
-    if (words.size() != 3) return std::nullopt;
+    if (words.size() != 3) return fail("expected a block's position, size and status");
     auto pos = Number(words[0]);
     auto size = Number(words[1]);
     auto state = OneCharacter(words[2], "?*/-+");
-    if (!pos || !size || !state || *size == 0 ||
-        *size > std::numeric_limits<std::int64_t>::max() - *pos) {
-      return std::nullopt;
+    if (!pos || !size) return fail("not a number");
+    if (!state) return fail("unknown status \"" + std::string(words[2]) + "\"");
+    if (*size == 0) return fail("the block is empty");
+    if (*size > std::numeric_limits<std::int64_t>::max() - *pos || *pos + *size > size_limit) {
+      return fail("the block ends past the card's end");
     }
     if (map.ranges().empty()) {
       map.Append(*pos, RangeState::kNonTried);
-    } else if (*pos != map.end()) {
-      return std::nullopt;
+    } else if (*pos < map.end()) {
+      return fail("the block overlaps the one before, or is out of order");
+    } else if (*pos > map.end()) {
+      return fail("a gap before the block");
     }
     map.Append(*size, static_cast<RangeState>(*state));
   }
-  if (!status_read) return std::nullopt;
-  return map;
+  if (!status_read) {
+    parsed.error = "no status line";
+    return parsed;
+  }
+  parsed.map = std::move(map);
+  return parsed;
 }
 
 }  // namespace kvx

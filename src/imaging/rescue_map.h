@@ -5,10 +5,12 @@
 // copied out of the image can be told to include unread sectors.
 //
 // A map is a run of contiguous ranges from offset 0 to its end(); adjacent
-// ranges of one state are always joined.
+// ranges of one state are always joined. Its first line names this program
+// and the card's size, so that a later run knows the map for its own.
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -52,10 +54,28 @@ struct ByteRange {
   friend bool operator==(const ByteRange&, const ByteRange&) = default;
 };
 
+// How much of a map is in each state, and in how many separate stretches
+// the reads failed (adjacent '*', '/' and '-' ranges count as one).
+struct MapTally {
+  std::int64_t non_tried = 0, non_trimmed = 0, non_scraped = 0, bad = 0, finished = 0;
+  std::int64_t failed_areas = 0;
+};
+
 class RescueMap {
  public:
   // Adds `size` bytes in `state` at the map's end. Does nothing for size <= 0.
   void Append(std::int64_t size, RangeState state);
+
+  // Puts bytes [pos, pos + size) in `state`, splitting and joining ranges.
+  // Does nothing for size <= 0.
+  // REQUIRES: 0 <= pos and pos + size <= end().
+  void Set(std::int64_t pos, std::int64_t size, RangeState state);
+
+  // The first range in `state` that ends past `from`, cut to begin at `from`
+  // at the earliest; nullopt when there is none.
+  std::optional<ByteRange> NextIn(RangeState state, std::int64_t from) const;
+
+  MapTally Tally() const;
 
   const std::vector<MapRange>& ranges() const { return ranges_; }
   std::int64_t end() const {
@@ -76,12 +96,23 @@ class RescueMap {
   std::vector<MapRange> ranges_;
 };
 
-// The map as a mapfile's text.
+// The first line of the maps this program writes, for a card of `card_size`
+// bytes: a comment, so that other tools read past it.
+std::string OwnMapFirstLine(std::int64_t card_size);
+
+// The map as a mapfile's text, opening with OwnMapFirstLine(map.end()).
 std::string FormatRescueMap(const RescueMap& map);
 
-// The map a mapfile's text describes, or nullopt when the text is not one: a
-// missing status line, an unknown state, a range that is empty, overlaps or
-// leaves a gap. A map that starts past offset 0 reads as non-tried up to there.
-std::optional<RescueMap> ParseRescueMap(std::string_view text);
+struct ParsedMap {
+  std::optional<RescueMap> map;
+  std::string error;  // without a map: "line 7: the block overlaps the one before"
+};
+
+// The map a mapfile's text describes, or why the text is not one, naming its
+// line: a missing or malformed status line, an unknown state, a block that is
+// empty, overlaps or leaves a gap, or ends past `size_limit`. A map that
+// starts past offset 0 reads as non-tried up to there.
+ParsedMap ParseRescueMap(std::string_view text,
+                         std::int64_t size_limit = std::numeric_limits<std::int64_t>::max());
 
 }  // namespace kvx

@@ -23,6 +23,7 @@ class Status {
     kNoSpace,
     kFileTooLarge,  // past the file system's or the process's limit
     kIoError,       // the device failed
+    kDeviceGone,    // the device was removed or stopped answering
     kOther,
   };
 

@@ -23,7 +23,7 @@ std::string UnreadSectorsNotes(Platform& platform, const VolumeLocation& locatio
   const std::string map_path = MapPathOf(location.path);
   std::optional<std::string> text = platform.ReadSmallFile(map_path, kMapSizeCap);
   if (!text) return {};
-  std::optional<RescueMap> map = ParseRescueMap(*text);
+  std::optional<RescueMap> map = ParseRescueMap(*text).map;
   if (!map) return MapUnreadableNote(map_path);
 
   // The copy reads nothing past the card's end, so neither does the note.

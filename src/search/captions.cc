@@ -76,6 +76,14 @@ std::string Percent(std::int64_t done, std::int64_t total) {
   return std::to_string(std::min<std::int64_t>(done, total) * 100 / total) + " %";
 }
 
+std::string Duration(std::int64_t seconds) {
+  if (seconds < 60) return std::to_string(seconds) + " s";
+  if (seconds < 3600) {
+    return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
+  }
+  return std::to_string(seconds / 3600) + " h " + std::to_string(seconds % 3600 / 60) + " min";
+}
+
 std::string FileCount(int count) {
   return std::to_string(count) + (count == 1 ? " file" : " files");
 }
@@ -106,6 +114,9 @@ std::string Why(const Status& status, Operation operation) {
       return "no space left";
     case Code::kFileTooLarge:
       return "file too large";
+    case Code::kDeviceGone:
+      if (operation == Operation::kOpenCard) return "no card in the reader";
+      return card ? "the card was removed or stopped answering" : "the device was removed";
     case Code::kIoError:
     case Code::kOther:
       break;

@@ -63,6 +63,8 @@ inline constexpr char kCannotReadForRetrieveMessage[] =
 std::string ByteCount(std::int64_t bytes);
 // "43 %": how far `done` is into `total`; "0 %" for an unknown total.
 std::string Percent(std::int64_t done, std::int64_t total);
+// "12 s", "3 min 5 s", "2 h 7 min".
+std::string Duration(std::int64_t seconds);
 // "12 files" or "1 file".
 std::string FileCount(int count);
 

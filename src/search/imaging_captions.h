@@ -9,12 +9,13 @@
 namespace kvx {
 
 // One line saying what came of imaging into `image_path`: how much was
-// rescued and where the map is, or why nothing could be done.
+// rescued, where the map is and the complete image's digest; or why the run
+// ended early, or why nothing could be done.
 std::string ImageOutcomeText(const ImageResult& result, const std::string& image_path);
 
-// "Copying: 45 % rescued, 1.1 GB to try, 3 bad area(s), 20.5 MB/s, 51 s left":
-// the pass, what is rescued, what is left, and where known this pass's rate
-// and time left, `seconds` after the pass began.
+// "Copying: 45 % rescued, 1.1 GB to try, 3 bad area(s), 19.5 MB/s, 51 s left":
+// the pass ("Retrying (pass 2)"), what is rescued, what is left, and from
+// 0.1 s on this pass's rate and time left, `seconds` after the pass began.
 std::string ImagingProgressText(const ImagingProgress& progress, double seconds);
 
 // The pass's name: "Copying", "Trimming", "Scraping", "Retrying".

@@ -31,11 +31,13 @@ TEST(CliOptionsTest, DriveMapsLettersToPathsAndPartitions) {
 }
 
 TEST(CliOptionsTest, ImageTakesTheOnePathItWritesTo) {
-  CliParse parse = Parse({"--letter", "F", "image", "out.img", "--progress"});
+  CliParse parse = Parse({"--letter", "F", "image", "out.img", "--progress", "--retries=0"});
   ASSERT_EQ(parse.error, "");
   EXPECT_EQ(parse.options.action, CliAction::kImage);
   EXPECT_EQ(parse.options.image_path, "out.img");
   EXPECT_TRUE(parse.options.progress);
+  EXPECT_EQ(parse.options.retries, 0);
+  EXPECT_EQ(Parse({"image", "out.img"}).options.retries, 1);
 }
 
 TEST(CliOptionsTest, ListDrivesStandsInsteadOfAnAction) {
@@ -81,27 +83,30 @@ TEST_P(CliUsageErrorTest, GivesOneLineReason) {
   EXPECT_EQ(parse.error.find('\n'), std::string::npos);
 }
 
-INSTANTIATE_TEST_SUITE_P(CommandLines, CliUsageErrorTest,
-                         ::testing::Values(std::vector<std::string>{},
-                                           std::vector<std::string>{"scan"},
-                                           std::vector<std::string>{"quick", "comb"},
-                                           std::vector<std::string>{"image"},
-                                           std::vector<std::string>{"image", ""},
-                                           std::vector<std::string>{"--json", "quick", "out.img"},
-                                           std::vector<std::string>{"--drive", "EE=/x", "quick"},
-                                           std::vector<std::string>{"--drive", "1=/x", "quick"},
-                                           std::vector<std::string>{"--drive", "E=", "quick"},
-                                           std::vector<std::string>{"--drive"},
-                                           std::vector<std::string>{"--size", "both", "quick"},
-                                           std::vector<std::string>{"--retrieve", "1,,2", "quick"},
-                                           std::vector<std::string>{"--retrieve", "1,", "quick"},
-                                           std::vector<std::string>{"--retrieve", ",1", "quick"},
-                                           std::vector<std::string>{"--retrieve", "", "quick"},
-                                           std::vector<std::string>{"--retrieve", "-1", "quick"},
-                                           std::vector<std::string>{"--retrieve", "+1", "quick"},
-                                           std::vector<std::string>{"--retrieve", "1x", "quick"},
-                                           std::vector<std::string>{"--json=yes", "quick"},
-                                           std::vector<std::string>{"-x", "quick"}));
+INSTANTIATE_TEST_SUITE_P(
+    CommandLines, CliUsageErrorTest,
+    ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"scan"},
+                      std::vector<std::string>{"quick", "comb"}, std::vector<std::string>{"image"},
+                      std::vector<std::string>{"image", ""},
+                      std::vector<std::string>{"--json", "quick", "out.img"},
+                      std::vector<std::string>{"--drive", "EE=/x", "quick"},
+                      std::vector<std::string>{"--drive", "1=/x", "quick"},
+                      std::vector<std::string>{"--drive", "E=", "quick"},
+                      std::vector<std::string>{"--drive"},
+                      std::vector<std::string>{"--size", "both", "quick"},
+                      std::vector<std::string>{"--retrieve", "1,,2", "quick"},
+                      std::vector<std::string>{"--retrieve", "1,", "quick"},
+                      std::vector<std::string>{"--retrieve", ",1", "quick"},
+                      std::vector<std::string>{"--retrieve", "", "quick"},
+                      std::vector<std::string>{"--retrieve", "-1", "quick"},
+                      std::vector<std::string>{"--retrieve", "+1", "quick"},
+                      std::vector<std::string>{"--retrieve", "1x", "quick"},
+                      std::vector<std::string>{"--json=yes", "quick"},
+                      std::vector<std::string>{"--retries", "-1", "image", "o"},
+                      std::vector<std::string>{"--retries", "two", "image", "o"},
+                      std::vector<std::string>{"--retries", "", "image", "o"},
+                      std::vector<std::string>{"--retries", "99999999999", "image", "o"},
+                      std::vector<std::string>{"-x", "quick"}));
 
 }  // namespace
 }  // namespace kvx

@@ -41,7 +41,7 @@ TEST(ImageCommandTest, CtrlCStopsWithATrueMapAndRestoresTheHandler) {
   EXPECT_EQ(RunImageCommand(platform, "e:", kImage, {}, false), 130);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(),
             "Stopped: 3145728 bytes read, 0 bytes unreadable in 0 range(s), 2097152 bytes not "
-            "tried; /out/card.img.map tells which\n");
+            "tried; /out/card.img.map tells which, and a new run continues\n");
   EXPECT_EQ(platform.files.at(kImage).size(), 3u << 20);
   const auto& map = platform.files.at(MapPathOf(kImage));
   EXPECT_NE(std::string(reinterpret_cast<const char*>(map.data()), map.size())
@@ -53,32 +53,54 @@ TEST(ImageCommandTest, CtrlCStopsWithATrueMapAndRestoresTheHandler) {
 struct CommandCase {
   const char* name;
   bool card_present;
-  bool image_exists;
+  const char* image;  // nullptr: none
+  const char* map;    // nullptr: none; "ours": this program's, half done
   int exit_code;
-  std::vector<std::string> created;
+  const char* outcome;  // the start of the outcome line
 };
+void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
 
 class ImageCommandExitTest : public ::testing::TestWithParam<CommandCase> {};
 
-TEST_P(ImageCommandExitTest, ExitsZeroOnlyWhenTheWholeCardWasTried) {
+std::vector<std::byte> Bytes(const std::string& text) {
+  auto span = std::as_bytes(std::span(text));
+  return {span.begin(), span.end()};
+}
+
+TEST_P(ImageCommandExitTest, ExitsZeroOnlyWhenEveryPassIsDone) {
   MemoryPlatform platform;
   if (GetParam().card_present) {
     platform.Insert("E", std::vector<std::byte>(4096, std::byte{1})).fault = {1024, 1536};
   }
-  if (GetParam().image_exists) platform.files[kImage] = {std::byte{'k'}};
+  if (GetParam().image) platform.files[kImage] = Bytes(GetParam().image);
+  if (GetParam().map) {
+    platform.files[MapPathOf(kImage)] =
+        Bytes(std::string(GetParam().map) == "ours"
+                  ? OwnMapFirstLine(4096) + "\n0 +\n0 0x400 +\n0x400 0xC00 ?\n"
+                  : GetParam().map);
+  }
   ::testing::internal::CaptureStdout();
   ::testing::internal::CaptureStderr();
   EXPECT_EQ(RunImageCommand(platform, "E", kImage, {}, true), GetParam().exit_code);
-  ::testing::internal::GetCapturedStdout();
-  ::testing::internal::GetCapturedStderr();
-  EXPECT_EQ(platform.created, GetParam().created);
+  const std::string out = ::testing::internal::GetCapturedStdout();
+  const std::string err = ::testing::internal::GetCapturedStderr();
+  const std::string& outcome = GetParam().exit_code == 0 ? out : err;
+  EXPECT_EQ(outcome.rfind(GetParam().outcome, 0), 0u) << outcome;
 }
+
+const std::string kHalfImage(1024, '\1');
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, ImageCommandExitTest, ::testing::Values(
-    CommandCase{"Imaged", true, false, 0, {kImage, MapPathOf(kImage)}},
-    CommandCase{"NoCard", false, false, 1, {}},
-    CommandCase{"ImageExists", true, true, 1, {}}),
+    CommandCase{"Imaged", true, nullptr, nullptr, 0, "Imaged 4096 bytes into /out/card.img: "},
+    CommandCase{"Continued", true, kHalfImage.c_str(), "ours", 0,
+                "Completed 4096 bytes into /out/card.img: 3584 bytes read, 512 bytes unreadable"},
+    CommandCase{"NoCard", false, nullptr, nullptr, 1, "kvx-rescue-cli: cannot open drive E"},
+    CommandCase{"ImageExists", true, "k", nullptr, 1,
+                "kvx-rescue-cli: /out/card.img exists without a map"},
+    CommandCase{"DamagedMap", true, kHalfImage.c_str(), "# Mapfile. Created by KVX card rescue, "
+                "imaging a card of 4096 bytes\n0 +\n0 0x400 #\n", 1,
+                "kvx-rescue-cli: /out/card.img.map is damaged: line 3: unknown status \"#\""}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 

@@ -3,17 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
-#include <cstring>
 #include <fstream>
-#include <limits>
-#include <map>
 #include <memory>
-#include <random>
 #include <string>
 #include <vector>
 
+#include "platform/sha256.h"
 #include "search/comb_through.h"
 #include "tests/support/action_harness.h"
+#include "tests/support/faulty_card.h"
 #include "tests/support/memory_platform.h"
 #include "tests/support/temp_dir.h"
 
@@ -22,74 +20,51 @@ namespace {
 
 constexpr std::int64_t kMiB = 1 << 20;
 constexpr std::int64_t kSize = 3 * kMiB + 700;  // ends in a part sector
-constexpr int kAlways = -1;
-
-// A failing card: chosen sectors fail a number of reads, or every read. A read
-// over a failing sector delivers the bytes before it, or nothing at all when
-// whole_read_fails; any read may also deliver at most `longest_read` bytes.
-class FaultyCard final : public Volume {
- public:
-  explicit FaultyCard(std::int64_t size, std::uint32_t seed = 1)
-      : bytes(static_cast<std::size_t>(size)) {
-    std::mt19937 rng(seed);
-    for (std::byte& b : bytes) b = static_cast<std::byte>(rng() | 1);
-  }
-
-  std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
-    reads.emplace_back(offset, buffer.size());
-    auto size = static_cast<std::int64_t>(bytes.size());
-    if (offset < 0 || offset >= size) return 0;
-    std::int64_t end = std::min(offset + static_cast<std::int64_t>(buffer.size()), size);
-    std::int64_t delivered_end = end;
-    for (auto it = failures.lower_bound(offset / 512);
-         it != failures.end() && it->first * 512 < end; ++it) {
-      if (it->second == 0) continue;
-      if (it->second > 0) --it->second;
-      delivered_end = std::min(delivered_end, it->first * 512);
-    }
-    if (whole_read_fails && delivered_end < end) return 0;
-    if (delivered_end - offset > longest_read) delivered_end = offset + longest_read;
-    std::memcpy(buffer.data(), bytes.data() + offset,
-                static_cast<std::size_t>(delivered_end - offset));
-    return static_cast<std::size_t>(delivered_end - offset);
-  }
-  std::int64_t Size() const override { return static_cast<std::int64_t>(bytes.size()); }
-
-  void Fail(std::int64_t first_sector, std::int64_t end_sector, int reads = kAlways) {
-    for (std::int64_t s = first_sector; s < end_sector; ++s) failures[s] = reads;
-  }
-
-  std::vector<std::byte> bytes;
-  std::map<std::int64_t, int> failures;  // sector -> reads it still fails
-  bool whole_read_fails = false;
-  std::int64_t longest_read = std::numeric_limits<std::int64_t>::max();
-  std::vector<std::pair<std::int64_t, std::size_t>> reads;  // offset, size asked
-};
+constexpr std::int64_t kLastSector = kSize / 512;
 
 const std::string kImage = "/out/card.img";
 const std::string kMap = "/out/card.img.map";
+const std::string kDigest = "/out/card.img.sha256";
 
-RescueMap MapOf(MemoryPlatform& platform) {
-  const std::vector<std::byte>& bytes = platform.files.at(kMap);
-  auto map =
-      ParseRescueMap(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
-  EXPECT_TRUE(map.has_value());
-  return map.value_or(RescueMap{});
+std::string TextOf(const std::vector<std::byte>& bytes) {
+  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
 }
 
-// The image a true map promises: the card's bytes where read, zeros where
-// tried and failed, nothing from the first range never tried.
-std::vector<std::byte> ImageTheMapPromises(const FaultyCard& card, const RescueMap& map) {
-  std::vector<std::byte> image;
+RescueMap MapOf(MemoryPlatform& platform) {
+  ParsedMap parsed = ParseRescueMap(TextOf(platform.files.at(kMap)));
+  EXPECT_TRUE(parsed.map.has_value()) << parsed.error;
+  return parsed.map.value_or(RescueMap{});
+}
+
+// True when the image holds the card's bytes wherever the map says finished.
+bool ImageHoldsWhatTheMapPromises(const FaultyCard& card, const std::vector<std::byte>& image,
+                                  const RescueMap& map) {
   for (const MapRange& r : map.ranges()) {
-    if (r.state == RangeState::kNonTried) break;
-    auto from = card.bytes.begin() + r.pos;
-    if (r.state == RangeState::kFinished)
-      image.insert(image.end(), from, from + r.size);
-    else
-      image.resize(image.size() + static_cast<std::size_t>(r.size), std::byte{0});
+    if (r.state != RangeState::kFinished) continue;
+    if (r.pos + r.size > static_cast<std::int64_t>(image.size()) ||
+        !std::equal(card.bytes.begin() + r.pos, card.bytes.begin() + r.pos + r.size,
+                    image.begin() + r.pos)) {
+      return false;
+    }
+  }
+  return true;
+}
+
+// The complete image: the card's bytes, zeros where the map says bad.
+std::vector<std::byte> CompleteImage(const FaultyCard& card, const RescueMap& map) {
+  std::vector<std::byte> image = card.bytes;
+  for (const MapRange& r : map.ranges()) {
+    if (r.state != RangeState::kFinished) {
+      std::fill(image.begin() + r.pos, image.begin() + r.pos + r.size, std::byte{0});
+    }
   }
   return image;
+}
+
+std::string DigestLineOf(const std::vector<std::byte>& image) {
+  Sha256 hash;
+  hash.Update(image);
+  return HexOf(hash.Finish()) + "  card.img\n";
 }
 
 struct Sectors {
@@ -101,60 +76,44 @@ struct ImagingCase {
   const char* name;
   std::vector<Sectors> faults;
   bool whole_read_fails;
-  std::int64_t longest_read;
   std::vector<MapRange> map;
+  int retries = 1;
 };
 // Test logs name a case, not its bytes.
 void PrintTo(const ImagingCase& c, std::ostream* os) { *os << c.name; }
 
 constexpr RangeState kRead = RangeState::kFinished;
 constexpr RangeState kBad = RangeState::kBadSector;
-constexpr std::int64_t kAny = std::numeric_limits<std::int64_t>::max();
-constexpr std::int64_t kLastSector = kSize / 512;  // the part sector
 
 class ImagingTest : public ::testing::TestWithParam<ImagingCase> {
  protected:
   void SetUp() override {
     card_.whole_read_fails = GetParam().whole_read_fails;
-    card_.longest_read = GetParam().longest_read;
     for (const Sectors& s : GetParam().faults) card_.Fail(s.first, s.end, s.failed_reads);
-    result_ = ImageCard(card_, platform_, kImage, {}, nullptr, nullptr);
+    ImagingOptions options;
+    options.retries = GetParam().retries;
+    result_ = ImageCard(card_, platform_, kImage, options, nullptr, nullptr);
   }
   FaultyCard card_{kSize};
   MemoryPlatform platform_;
   ImageResult result_;
 };
 
-TEST_P(ImagingTest, ImageHoldsWhatWasReadAndZerosWhereTheMapSaysUnread) {
+// Every pass runs; the image is whole, zeros where the map says bad, and its
+// digest is beside it as sha256sum writes it.
+TEST_P(ImagingTest, CompleteImageHoldsWhatWasReadWithItsDigest) {
   RescueMap map = MapOf(platform_);
   EXPECT_EQ(map.ranges(), GetParam().map);
   EXPECT_EQ(map.phase, ImagingPhase::kFinished);
-  EXPECT_EQ(platform_.files.at(kImage), ImageTheMapPromises(card_, map));
+  EXPECT_EQ(platform_.files.at(kImage), CompleteImage(card_, map));
   EXPECT_EQ(result_.outcome, ImageOutcome::kImaged);
-  EXPECT_EQ(result_.card_size, kSize);
   EXPECT_EQ(result_.bytes_unread, map.BytesIn(kBad));
   EXPECT_EQ(result_.bytes_read + result_.bytes_unread, kSize);
   EXPECT_EQ(result_.bytes_untried, 0);
-}
-
-// The card is read once in large reads, front to back; a sector is read on its
-// own at most twice, and each that stays unread exactly twice.
-TEST_P(ImagingTest, ReadsOnceInLargeReadsAndEachFailedSectorTwiceOnItsOwn) {
-  std::vector<std::int64_t> large;
-  std::map<std::int64_t, int> alone;
-  for (auto [offset, size] : card_.reads) {
-    if (size > 512)
-      large.push_back(offset);
-    else
-      ++alone[offset];
-  }
-  EXPECT_EQ(large, (std::vector<std::int64_t>{0, kMiB, 2 * kMiB, 3 * kMiB}));
-  for (auto [offset, count] : alone) EXPECT_LE(count, 2) << offset;
-  for (const MapRange& r : GetParam().map) {
-    for (std::int64_t at = r.pos; r.state == kBad && at < r.pos + r.size; at += 512) {
-      EXPECT_EQ(alone[at], 2) << at;
-    }
-  }
+  EXPECT_EQ(result_.digest_file, DigestFile::kWritten);
+  EXPECT_EQ(TextOf(platform_.files.at(kDigest)), DigestLineOf(platform_.files.at(kImage)));
+  EXPECT_EQ(result_.sha256 + "  card.img\n", TextOf(platform_.files.at(kDigest)));
+  EXPECT_EQ(platform_.files.size(), 3u) << "a temporary map was left behind";
 }
 
 // ddrescue's own tool reads the map and finds the same unread sectors in it.
@@ -164,9 +123,9 @@ TEST_P(ImagingTest, DdrescuelogReadsTheMap) {
   }
   TempDir dir;
   const std::string path = (dir.path() / "card.img.map").string();
-  const std::vector<std::byte>& text = platform_.files.at(kMap);
+  const std::string text = TextOf(platform_.files.at(kMap));
   std::ofstream(path, std::ios::binary)
-      .write(reinterpret_cast<const char*>(text.data()), static_cast<std::streamsize>(text.size()));
+      .write(text.data(), static_cast<std::streamsize>(text.size()));
   EXPECT_EQ(std::system(("ddrescuelog -t '" + path + "' >/dev/null").c_str()), 0);
   std::string listed;
   FILE* pipe = ::popen(("ddrescuelog -b512 -l'-?/*' '" + path + "' 2>&1").c_str(), "r");
@@ -188,119 +147,221 @@ MapRange Bad(std::int64_t from, std::int64_t to) { return {from, to - from, kBad
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cards, ImagingTest, ::testing::Values(
-    ImagingCase{"Sound", {}, false, kAny, {Read(0, kSize)}},
-    ImagingCase{"OneBadSector", {{5000, 5001}}, false, kAny,
+    ImagingCase{"Sound", {}, false, {Read(0, kSize)}},
+    ImagingCase{"OneBadSector", {{5000, 5001}}, false,
                 {Read(0, 5000 * 512), Bad(5000 * 512, 5001 * 512), Read(5001 * 512, kSize)}},
-    ImagingCase{"WholeLargeReadFails", {{5000, 5001}}, true, kAny,
+    ImagingCase{"WholeLargeReadFails", {{5000, 5001}}, true,
                 {Read(0, 5000 * 512), Bad(5000 * 512, 5001 * 512), Read(5001 * 512, kSize)}},
-    ImagingCase{"StretchAcrossALargeReadsEnd", {{2040, 2060}}, true, kAny,
+    ImagingCase{"StretchAcrossALargeReadsEnd", {{2040, 2060}}, true,
                 {Read(0, 2040 * 512), Bad(2040 * 512, 2060 * 512), Read(2060 * 512, kSize)}},
-    ImagingCase{"SeveralStretches", {{0, 1}, {3, 5}, {4100, 4101}, {6000, 6010}}, false, kAny,
-                {Bad(0, 512), Read(512, 1536), Bad(1536, 2560), Read(2560, 4100 * 512),
+    // The skip after the first failure jumps over the second stretch; a later
+    // pass reads it.
+    ImagingCase{"SeveralStretches", {{0, 1}, {3, 5}, {2100, 2101}, {4100, 4101}, {6000, 6010}},
+                true,
+                {Bad(0, 512), Read(512, 1536), Bad(1536, 2560), Read(2560, 2100 * 512),
+                 Bad(2100 * 512, 2101 * 512), Read(2101 * 512, 4100 * 512),
                  Bad(4100 * 512, 4101 * 512), Read(4101 * 512, 6000 * 512),
                  Bad(6000 * 512, 6010 * 512), Read(6010 * 512, kSize)}},
-    ImagingCase{"PartSectorAtTheEnd", {{kLastSector, kLastSector + 1}}, true, kAny,
+    ImagingCase{"PartSectorAtTheEnd", {{kLastSector, kLastSector + 1}}, true,
                 {Read(0, kLastSector * 512), Bad(kLastSector * 512, kSize)}},
-    // Failed in the large read and on its own, read on the second try.
-    ImagingCase{"SectorsReadOnTheSecondTry", {{100, 103, 2}, {3000, 3001}}, true, kAny,
+    // Failed in the large read and on their own, read on a retry.
+    ImagingCase{"SectorsReadOnARetry", {{100, 103, 2}, {3000, 3001}}, true,
                 {Read(0, 3000 * 512), Bad(3000 * 512, 3001 * 512), Read(3001 * 512, kSize)}},
-    ImagingCase{"ShortReadsAndABadSector", {{6100, 6101}}, false, 700,
-                {Read(0, 6100 * 512), Bad(6100 * 512, 6101 * 512), Read(6101 * 512, kSize)}}),
+    ImagingCase{"NoRetries", {{100, 103, 2}}, true,
+                {Read(0, 100 * 512), Bad(100 * 512, 103 * 512), Read(103 * 512, kSize)}, 0},
+    ImagingCase{"ReadOnceMoreAfterOneFailure", {{7, 9, 1}}, true, {Read(0, kSize)}, 0}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
-// Stops after the card's Nth read. The card: one bad pair of sectors in the
-// second large read, so read 2 fails, reads 3 to 2048 are that stretch's
-// sectors, read 2049 the last large read, reads 2050 and 2051 the retries.
-struct StopCase {
-  const char* name;
-  std::size_t reads;
-  std::vector<MapRange> map;
-  ImagingPhase phase;
-  std::int64_t current_pos;
-};
-void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
+// A run stopped after its Nth read, then continued: the second run reads
+// nothing the first rescued, writes nothing of it, and completes the image.
+class ResumeTest : public ::testing::TestWithParam<std::size_t> {};
 
-class StopTest : public ::testing::TestWithParam<StopCase> {};
-
-TEST_P(StopTest, StopLeavesATrueMapAndReadsNoMore) {
-  FaultyCard card(3 * kMiB);
-  card.Fail(2050, 2052);
+TEST_P(ResumeTest, ContinuesWithoutRereadingOrRewritingWhatWasRescued) {
+  FaultyCard card(kSize);
+  card.Fail(2050, 2052, 2);
+  card.Fail(4100, 4104);
   MemoryPlatform platform;
-  std::vector<std::int64_t> progress;
-  ImageResult result = ImageCard(
-      card, platform, kImage, {},
-      [&](const ImagingProgress& report) { progress.push_back(report.pass_done); },
-      [&] { return card.reads.size() >= GetParam().reads; });
-  RescueMap map = MapOf(platform);
-  EXPECT_EQ(result.outcome, ImageOutcome::kStopped);
-  EXPECT_EQ(card.reads.size(), GetParam().reads);
-  EXPECT_EQ(map.ranges(), GetParam().map);
-  EXPECT_EQ(map.phase, GetParam().phase);
-  EXPECT_EQ(map.current_pos, GetParam().current_pos);
-  EXPECT_EQ(platform.files.at(kImage), ImageTheMapPromises(card, map));
-  EXPECT_EQ(result.bytes_untried, map.BytesIn(RangeState::kNonTried));
-  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-  // Progress tells the bytes the image holds.
-  EXPECT_EQ(progress.empty() ? 0 : progress.back(),
-            static_cast<std::int64_t>(platform.files.at(kImage).size()));
+  ImageResult first = ImageCard(card, platform, kImage, {}, nullptr,
+                                [&] { return card.reads.size() >= GetParam(); });
+  ASSERT_EQ(first.outcome, ImageOutcome::kStopped);
+  EXPECT_EQ(card.reads.size(), GetParam());
+  const RescueMap rescued = MapOf(platform);
+  std::vector<std::byte>& image = platform.files.at(kImage);
+  ASSERT_TRUE(ImageHoldsWhatTheMapPromises(card, image, rescued));
+  EXPECT_EQ(first.bytes_read, rescued.BytesIn(kRead));
+  // Marked, to see that the second run leaves these bytes alone.
+  for (const MapRange& r : rescued.ranges()) {
+    if (r.state == kRead)
+      std::fill(image.begin() + r.pos, image.begin() + r.pos + r.size, std::byte{0xEE});
+  }
+  card.reads.clear();
+  std::vector<ImagingProgress> reports;
+  ImageResult second = ImageCard(
+      card, platform, kImage, {}, [&](const ImagingProgress& p) { reports.push_back(p); }, nullptr);
+  EXPECT_EQ(second.outcome, ImageOutcome::kImaged);
+  EXPECT_TRUE(second.resumed);
+  for (auto [offset, size] : card.reads) {
+    EXPECT_TRUE(rescued.UnreadRanges(offset, static_cast<std::int64_t>(size)) ==
+                (std::vector<ByteRange>{{offset, static_cast<std::int64_t>(size)}}))
+        << "read again at " << offset;
+  }
+  const RescueMap map = MapOf(platform);
+  EXPECT_EQ(map.ranges(), (std::vector<MapRange>{Read(0, 4100 * 512), Bad(4100 * 512, 4104 * 512),
+                                                 Read(4104 * 512, kSize)}));
+  std::vector<std::byte> expected = CompleteImage(card, map);
+  for (const MapRange& r : rescued.ranges()) {
+    if (r.state == kRead)
+      std::fill(expected.begin() + r.pos, expected.begin() + r.pos + r.size, std::byte{0xEE});
+  }
+  EXPECT_EQ(image, expected);
+  EXPECT_EQ(TextOf(platform.files.at(kDigest)), DigestLineOf(image));
+  ASSERT_FALSE(reports.empty());
+  EXPECT_EQ(reports.back().rescued, map.BytesIn(kRead));
+  EXPECT_EQ(reports.back().to_try, 0);
+  EXPECT_EQ(reports.back().bad_areas, 1);
 }
 
-constexpr std::int64_t kBadAt = 2050 * 512;
-MapRange Untried(std::int64_t from, std::int64_t to) {
-  return {from, to - from, RangeState::kNonTried};
-}
+// Stops in each pass: before any read, copying with skips (reads 1 to 3),
+// copying what was skipped (4), trimming (5 to 2172), scraping, retrying.
+INSTANTIATE_TEST_SUITE_P(Reads, ResumeTest,
+                         ::testing::Values(0, 1, 3, 4, 5, 1000, 2100, 2173, 2177));
 
-// clang-format off
-INSTANTIATE_TEST_SUITE_P(Reads, StopTest, ::testing::Values(
-    StopCase{"BeforeTheFirstRead", 0, {Untried(0, 3 * kMiB)}, ImagingPhase::kCopying, 0},
-    StopCase{"AfterALargeRead", 1, {Read(0, kMiB), Untried(kMiB, 3 * kMiB)},
-             ImagingPhase::kCopying, kMiB},
-    StopCase{"InsideABadStretch", 3,
-             {Read(0, kBadAt), Bad(kBadAt, kBadAt + 512), Untried(kBadAt + 512, 3 * kMiB)},
-             ImagingPhase::kCopying, kBadAt + 512},
-    StopCase{"AfterABadStretch", 4,
-             {Read(0, kBadAt), Bad(kBadAt, kBadAt + 1024), Untried(kBadAt + 1024, 3 * kMiB)},
-             ImagingPhase::kCopying, kBadAt + 1024},
-    StopCase{"WhileRetrying", 2050,
-             {Read(0, kBadAt), Bad(kBadAt, kBadAt + 1024), Read(kBadAt + 1024, 3 * kMiB)},
-             ImagingPhase::kRetrying, kBadAt + 512}),
-    [](const auto& info) { return std::string(info.param.name); });
-// clang-format on
-
-// An image or map already there is never touched, and the card is not read.
+// What cannot be continued is left as it is, and the card is not read.
 struct ExistingCase {
   const char* name;
-  std::vector<std::string> files;
-  std::vector<std::string> blocked;  // exist, not ordinary files
+  std::string image;  // empty: no image
+  std::string map;    // empty: no map
+  std::vector<std::string> blocked;
   ImageOutcome outcome;
-  std::vector<std::string> created;
+  const char* map_error;
 };
 void PrintTo(const ExistingCase& c, std::ostream* os) { *os << c.name; }
 
+constexpr std::int64_t kSmall = 64 * 1024;
+const std::string kOurs = OwnMapFirstLine(kSmall) + "\n";
+
 class ExistingOutputTest : public ::testing::TestWithParam<ExistingCase> {};
 
-TEST_P(ExistingOutputTest, IsNeverTouched) {
-  FaultyCard card(64 * 1024);
+TEST_P(ExistingOutputTest, IsRefusedAndLeftAlone) {
+  FaultyCard card(kSmall);
   MemoryPlatform platform;
-  const std::vector<std::byte> keep{std::byte{'k'}, std::byte{'e'}};
-  for (const std::string& file : GetParam().files) platform.files[file] = keep;
+  auto bytes = [](const std::string& text) {
+    auto span = std::as_bytes(std::span(text));
+    return std::vector<std::byte>(span.begin(), span.end());
+  };
+  if (!GetParam().image.empty()) platform.files[kImage] = bytes(GetParam().image);
+  if (!GetParam().map.empty()) platform.files[kMap] = bytes(GetParam().map);
+  const auto before = platform.files;
   platform.blocked_paths = GetParam().blocked;
   ImageResult result = ImageCard(card, platform, kImage, {}, nullptr, nullptr);
   EXPECT_EQ(result.outcome, GetParam().outcome);
-  EXPECT_EQ(platform.created, GetParam().created);
-  for (const std::string& file : GetParam().files) EXPECT_EQ(platform.files.at(file), keep);
+  EXPECT_EQ(result.map_error, GetParam().map_error);
+  EXPECT_TRUE(platform.created.empty());
+  EXPECT_EQ(platform.files, before);
   EXPECT_TRUE(card.reads.empty());
 }
 
+const std::string kHalf(kSmall / 2, 'i');
+
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Outputs, ExistingOutputTest, ::testing::Values(
-    ExistingCase{"Image", {kImage}, {}, ImageOutcome::kImageExists, {}},
-    ExistingCase{"Map", {kMap}, {}, ImageOutcome::kMapExists, {}},
-    ExistingCase{"ImageIsADirectory", {}, {kImage}, ImageOutcome::kCannotCreateImage, {}},
-    ExistingCase{"MapIsADirectory", {}, {kMap}, ImageOutcome::kCannotCreateMap, {kImage}}),
+    ExistingCase{"ImageWithoutMap", kHalf, "", {}, ImageOutcome::kImageExists, ""},
+    ExistingCase{"MapWithoutImage", "", kOurs + "0 ?\n0 0x10000 ?\n", {}, ImageOutcome::kMapExists, ""},
+    ExistingCase{"AnotherProgramsMap", kHalf, "# Mapfile\n0 ?\n0 0x10000 ?\n", {},
+                 ImageOutcome::kMapForeign, "it is not this program's map of a card of 65536 bytes"},
+    ExistingCase{"OursOfAnotherCard", kHalf, OwnMapFirstLine(kSmall * 2) + "\n0 ?\n0 0x20000 ?\n",
+                 {}, ImageOutcome::kMapForeign,
+                 "it is not this program's map of a card of 65536 bytes"},
+    ExistingCase{"UnknownStatus", kHalf, kOurs + "0 ?\n0 0x8000 +\n0x8000 0x8000 x\n", {},
+                 ImageOutcome::kMapInvalid, "line 4: unknown status \"x\""},
+    ExistingCase{"BlockPastTheCard", kHalf, kOurs + "0 ?\n0 0x8000 +\n0x8000 0x8001 ?\n", {},
+                 ImageOutcome::kMapInvalid, "line 4: the block ends past the card's end"},
+    ExistingCase{"Truncated", kHalf, kOurs + "0 ?\n0 0x8000 +\n", {}, ImageOutcome::kMapInvalid,
+                 "its blocks end at byte 32768, short of the card's end"},
+    ExistingCase{"ImageShorterThanRescued", kHalf, kOurs + "0 ?\n0 0x8001 +\n0x8001 0x7FFF ?\n",
+                 {}, ImageOutcome::kMapForeign, "the image's 32768 bytes do not fit it"},
+    ExistingCase{"ImageLongerThanTheCard", kHalf + kHalf + "x", kOurs + "0 ?\n0 0x10000 ?\n", {},
+                 ImageOutcome::kMapForeign, "the image's 65537 bytes do not fit it"},
+    ExistingCase{"ImageIsADirectory", "", "", {kImage}, ImageOutcome::kCannotCreateImage, ""}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
+
+// A full disk and a card pulled out both end the run with the map true to the
+// image; the areas not reached stay to be tried, and a new run completes it.
+struct FaultCase {
+  const char* name;
+  bool disk_fills;  // else the card vanishes after three reads
+  ImageOutcome outcome;
+  Status::Code why;
+};
+void PrintTo(const FaultCase& c, std::ostream* os) { *os << c.name; }
+
+class RunFaultTest : public ::testing::TestWithParam<FaultCase> {};
+
+TEST_P(RunFaultTest, EndsWithATrueMapAndAResumeCompletes) {
+  FaultyCard card(kSize);
+  card.Fail(3000, 3001, 1);
+  MemoryPlatform platform;
+  if (GetParam().disk_fills) {
+    platform.write_limit = 2 * kMiB + 100;
+  } else {
+    card.gone_after_reads = 3;
+  }
+  ImageResult first = ImageCard(card, platform, kImage, {}, nullptr, nullptr);
+  EXPECT_EQ(first.outcome, GetParam().outcome);
+  EXPECT_EQ(first.failure.code(), GetParam().why);
+  const RescueMap map = MapOf(platform);
+  EXPECT_TRUE(ImageHoldsWhatTheMapPromises(card, platform.files.at(kImage), map));
+  EXPECT_EQ(map.BytesIn(kBad), 0) << "a fault of the run is no bad sector";
+  EXPECT_GT(first.bytes_untried, 0);
+
+  platform.write_limit = std::numeric_limits<std::int64_t>::max();
+  card.gone_after_reads = std::numeric_limits<std::size_t>::max();
+  ImageResult second = ImageCard(card, platform, kImage, {}, nullptr, nullptr);
+  EXPECT_EQ(second.outcome, ImageOutcome::kImaged);
+  EXPECT_EQ(platform.files.at(kImage), card.bytes);
+}
+
+INSTANTIATE_TEST_SUITE_P(Faults, RunFaultTest,
+                         ::testing::Values(FaultCase{"DiskFull", true,
+                                                     ImageOutcome::kImageWriteFailed,
+                                                     Status::Code::kNoSpace},
+                                           FaultCase{"CardRemoved", false, ImageOutcome::kCardLost,
+                                                     Status::Code::kDeviceGone}),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Each map put in place tells only of bytes the image held, synced, by then.
+class CheckingPlatform final : public MemoryPlatform {
+ public:
+  explicit CheckingPlatform(const FaultyCard& card) : card_(card) {}
+  bool ReplaceFile(const std::string& from, const std::string& to) override {
+    ParsedMap parsed = ParseRescueMap(TextOf(files.at(from)));
+    EXPECT_TRUE(parsed.map && ImageHoldsWhatTheMapPromises(card_, files.at(kImage), *parsed.map));
+    EXPECT_GT(syncs, syncs_at_last_replace_ + 1) << "image and map synced";
+    EXPECT_NE(from.find(kMap + "."), std::string::npos);
+    syncs_at_last_replace_ = syncs;
+    ++replaces;
+    return MemoryPlatform::ReplaceFile(from, to);
+  }
+  int replaces = 0;
+
+ private:
+  const FaultyCard& card_;
+  int syncs_at_last_replace_ = 0;
+};
+
+TEST(CardImagerTest, EveryMapWrittenDescribesTheSyncedImage) {
+  FaultyCard card(kSize);
+  card.Fail(5, 7);
+  card.Fail(4000, 4001, 2);
+  CheckingPlatform platform(card);
+  ImagingOptions options;
+  options.map_interval = std::chrono::milliseconds(0);
+  EXPECT_EQ(ImageCard(card, platform, kImage, options, nullptr, nullptr).outcome,
+            ImageOutcome::kImaged);
+  EXPECT_GT(platform.replaces, 100);
+}
 
 TEST(CardImagerTest, CardOfUnknownSizeCreatesNothing) {
   struct NoSize final : Volume {
@@ -310,19 +371,6 @@ TEST(CardImagerTest, CardOfUnknownSizeCreatesNothing) {
   EXPECT_EQ(ImageCard(card, platform, kImage, {}, nullptr, nullptr).outcome,
             ImageOutcome::kSizeUnknown);
   EXPECT_TRUE(platform.created.empty());
-}
-
-// A full target disk: the map still tells truly what the image holds.
-TEST(CardImagerTest, ImageWriteFailureLeavesATrueMap) {
-  FaultyCard card(3 * kMiB);
-  MemoryPlatform platform;
-  platform.write_limit = kMiB + 100;
-  ImageResult result = ImageCard(card, platform, kImage, {}, nullptr, nullptr);
-  EXPECT_EQ(result.outcome, ImageOutcome::kImageWriteFailed);
-  EXPECT_EQ(MapOf(platform).ranges(),
-            (std::vector<MapRange>{{0, kMiB, kRead}, {kMiB, 2 * kMiB, RangeState::kNonTried}}));
-  const std::vector<std::byte>& written = platform.files.at(kImage);
-  EXPECT_TRUE(std::equal(card.bytes.begin(), card.bytes.begin() + kMiB, written.begin()));
 }
 
 // The card's own Comb Through ends at its first unreadable stretch; on the

@@ -29,7 +29,7 @@ TEST(RescueMapTest, ReadsBackWhatItWrites) {
   RescueMap map = MapOf({{0x1234567890, kRead}, {512, kBad}, {7, kRead}, {1, kUntried}});
   map.current_pos = 0x1234567890;
   map.phase = ImagingPhase::kRetrying;
-  auto read = ParseRescueMap(FormatRescueMap(map));
+  auto read = ParseRescueMap(FormatRescueMap(map)).map;
   ASSERT_TRUE(read.has_value());
   EXPECT_EQ(read->ranges(), map.ranges());
   EXPECT_EQ(read->current_pos, map.current_pos);
@@ -40,16 +40,17 @@ TEST(RescueMapTest, ReadsBackWhatItWrites) {
 // any base, states this program never writes, a pass number or none.
 TEST(RescueMapTest, ReadsMapsOtherToolsWrote) {
   auto map = ParseRescueMap(
-      "# Mapfile. Created by another tool\n"
-      "# Command line: ...\n"
-      "\n"
-      "0x00010000     *\n"
-      "#      pos        size  status\n"
-      "0x00000000  0x00010000  +\n"
-      "65536\t01000\t*\r\n"
-      "0x00010200  0x00000200  /\n"
-      "0x00010400  0x00000200  -\n"
-      "0x00010600  0x00000200  ?");
+                 "# Mapfile. Created by another tool\n"
+                 "# Command line: ...\n"
+                 "\n"
+                 "0x00010000     *\n"
+                 "#      pos        size  status\n"
+                 "0x00000000  0x00010000  +\n"
+                 "65536\t01000\t*\r\n"
+                 "0x00010200  0x00000200  /\n"
+                 "0x00010400  0x00000200  -\n"
+                 "0x00010600  0x00000200  ?")
+                 .map;
   ASSERT_TRUE(map.has_value());
   EXPECT_EQ(map->phase, ImagingPhase::kTrimming);
   EXPECT_EQ(map->current_pos, 0x10000);
@@ -63,33 +64,85 @@ TEST(RescueMapTest, ReadsMapsOtherToolsWrote) {
 struct BadText {
   const char* name;
   const char* text;
+  const char* error;
 };
 
 class RescueMapRejectsTest : public ::testing::TestWithParam<BadText> {};
 
-TEST_P(RescueMapRejectsTest, TextThatIsNoMap) { EXPECT_FALSE(ParseRescueMap(GetParam().text)); }
+// The error names the line, so that a user can find what is wrong.
+TEST_P(RescueMapRejectsTest, TextThatIsNoMap) {
+  ParsedMap parsed = ParseRescueMap(GetParam().text, 0x10000);
+  EXPECT_FALSE(parsed.map);
+  EXPECT_EQ(parsed.error, GetParam().error);
+}
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Texts, RescueMapRejectsTest, ::testing::Values(
-    BadText{"Empty", ""},
-    BadText{"OnlyComments", "# current_pos  current_status\n# 0x0 +\n"},
-    BadText{"StatusLineUnknownPhase", "0x0 X 1\n"},
-    BadText{"StatusLineTooLong", "0x0 + 1 2\n"},
-    BadText{"UnknownState", "0x0 +\n0x0 0x200 F\n"},
-    BadText{"EmptyRange", "0x0 +\n0x0 0x0 +\n"},
-    BadText{"Gap", "0x0 +\n0x0 0x200 +\n0x300 0x200 -\n"},
-    BadText{"Overlap", "0x0 +\n0x0 0x200 +\n0x100 0x200 -\n"},
-    BadText{"Negative", "0x0 +\n-512 0x200 +\n"},
-    BadText{"NotANumber", "0x0 +\n0x0 0x2G0 +\n"},
-    BadText{"BadOctal", "0x0 +\n0 08 +\n"},
-    BadText{"Overflow", "0x0 +\n0x0 0x7FFFFFFFFFFFFFFF +\n0x7FFFFFFFFFFFFFFF 0x1 +\n"},
-    BadText{"TooBig", "0x0 +\n0x0 0x8000000000000000 +\n"},
-    BadText{"MissingState", "0x0 +\n0x0 0x200\n"}),
+    BadText{"Empty", "", "no status line"},
+    BadText{"OnlyComments", "# current_pos  current_status\n# 0x0 +\n", "no status line"},
+    BadText{"StatusLineUnknownPhase", "0x0 X 1\n", "line 1: unknown status \"X\""},
+    BadText{"StatusLineTooLong", "0x0 + 1 2\n", "line 1: expected the current position and status"},
+    BadText{"UnknownState", "# c\n0x0 +\n0x0 0x200 F\n", "line 3: unknown status \"F\""},
+    BadText{"EmptyRange", "0x0 +\n0x0 0x0 +\n", "line 2: the block is empty"},
+    BadText{"Gap", "0x0 +\n0x0 0x200 +\n0x300 0x200 -\n", "line 3: a gap before the block"},
+    BadText{"Overlap", "0x0 +\n0x0 0x200 +\n0x100 0x200 -\n",
+            "line 3: the block overlaps the one before, or is out of order"},
+    BadText{"Unsorted", "0x0 +\n0x200 0x200 +\n0x0 0x200 -\n",
+            "line 3: the block overlaps the one before, or is out of order"},
+    BadText{"Negative", "0x0 +\n-512 0x200 +\n", "line 2: not a number"},
+    BadText{"NotANumber", "0x0 +\n0x0 0x2G0 +\n", "line 2: not a number"},
+    BadText{"BadOctal", "0x0 +\n0 08 +\n", "line 2: not a number"},
+    BadText{"PastTheCard", "0x0 +\n0x0 0x10000 +\n0x10000 0x1 +\n",
+            "line 3: the block ends past the card's end"},
+    BadText{"Overflow", "0x0 +\n0x0 0x7FFFFFFFFFFFFFFF +\n",
+            "line 2: the block ends past the card's end"},
+    BadText{"TooBig", "0x0 +\n0x0 0x8000000000000000 +\n", "line 2: not a number"},
+    BadText{"Truncated", "0x0 +\n0x0 0x200 +\n0x200 0x2", "line 3: expected a block's position, size and status"}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+// Setting a stretch's state splits the ranges it cuts and joins neighbours of
+// the same state. The map: 0..1024 read, 1024..2048 bad, 2048..4096 untried.
+struct SetCase {
+  const char* name;
+  std::int64_t pos, size;
+  RangeState state;
+  std::vector<MapRange> ranges;
+};
+
+class RescueMapSetTest : public ::testing::TestWithParam<SetCase> {};
+
+TEST_P(RescueMapSetTest, SplitsAndJoins) {
+  RescueMap map = MapOf({{1024, kRead}, {1024, kBad}, {2048, kUntried}});
+  map.Set(GetParam().pos, GetParam().size, GetParam().state);
+  EXPECT_EQ(map.ranges(), GetParam().ranges);
+  MapTally tally = map.Tally();
+  EXPECT_EQ(tally.finished + tally.bad + tally.non_tried, 4096);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Stretches, RescueMapSetTest, ::testing::Values(
+    SetCase{"InsideOneRange", 2560, 512, kRead,
+            {{0, 1024, kRead}, {1024, 1024, kBad}, {2048, 512, kUntried}, {2560, 512, kRead},
+             {3072, 1024, kUntried}}},
+    SetCase{"JoinsTheRangeBefore", 1024, 512, kRead,
+            {{0, 1536, kRead}, {1536, 512, kBad}, {2048, 2048, kUntried}}},
+    SetCase{"JoinsTheRangeAfter", 1536, 512, kUntried,
+            {{0, 1024, kRead}, {1024, 512, kBad}, {1536, 2560, kUntried}}},
+    SetCase{"WholeRangeJoinsBothSides", 1024, 1024, kRead,
+            {{0, 2048, kRead}, {2048, 2048, kUntried}}},
+    SetCase{"AcrossThree", 512, 3072, kBad,
+            {{0, 512, kRead}, {512, 3072, kBad}, {3584, 512, kUntried}}},
+    SetCase{"Everything", 0, 4096, kUntried, {{0, 4096, kUntried}}},
+    SetCase{"SameState", 1100, 100, kBad,
+            {{0, 1024, kRead}, {1024, 1024, kBad}, {2048, 2048, kUntried}}},
+    SetCase{"AtTheEnd", 4095, 1, kRead,
+            {{0, 1024, kRead}, {1024, 1024, kBad}, {2048, 2047, kUntried}, {4095, 1, kRead}}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
 TEST(RescueMapTest, MapStartingPastZeroIsUntriedUpToThere) {
-  auto map = ParseRescueMap("0x400 +\n0x400 0x200 +\n");
+  auto map = ParseRescueMap("0x400 +\n0x400 0x200 +\n").map;
   ASSERT_TRUE(map.has_value());
   EXPECT_EQ(map->ranges(), (std::vector<MapRange>{{0, 0x400, kUntried}, {0x400, 0x200, kRead}}));
 }

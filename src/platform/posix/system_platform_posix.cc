@@ -40,7 +40,8 @@ Status StatusFromErrno(int error, const std::string& subject) {
     case EEXIST: code = Code::kExists; break;
     case ENOSPC: case EDQUOT: code = Code::kNoSpace; break;
     case EFBIG: code = Code::kFileTooLarge; break;
-    case EIO: case ENXIO: case ENODEV: case ENOMEDIUM: code = Code::kIoError; break;
+    case EIO: code = Code::kIoError; break;
+    case ENXIO: case ENODEV: case ENOMEDIUM: code = Code::kDeviceGone; break;
     default: break;
   }
   return Status(code, subject, std::system_category().message(error));

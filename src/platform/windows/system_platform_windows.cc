@@ -64,9 +64,11 @@ Status StatusFromError(DWORD error, const std::string& subject) {
     case ERROR_FILE_EXISTS: case ERROR_ALREADY_EXISTS: code = Code::kExists; break;
     case ERROR_DISK_FULL: case ERROR_HANDLE_DISK_FULL: code = Code::kNoSpace; break;
     case ERROR_FILE_TOO_LARGE: code = Code::kFileTooLarge; break;
-    case ERROR_CRC: case ERROR_SECTOR_NOT_FOUND: case ERROR_NOT_READY: case ERROR_IO_DEVICE:
-    case ERROR_READ_FAULT: case ERROR_GEN_FAILURE:
+    case ERROR_CRC: case ERROR_SECTOR_NOT_FOUND: case ERROR_IO_DEVICE: case ERROR_READ_FAULT:
+    case ERROR_GEN_FAILURE:
       code = Code::kIoError; break;
+    case ERROR_DEVICE_NOT_CONNECTED: case ERROR_NOT_READY: case ERROR_NO_SUCH_DEVICE:
+      code = Code::kDeviceGone; break;
     default: break;
   }
   return Status(code, subject, SystemText(error));

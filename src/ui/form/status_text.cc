@@ -12,14 +12,6 @@ constexpr double kShortestMeasure = 0.1;
 
 }  // namespace
 
-std::string Duration(std::int64_t seconds) {
-  if (seconds < 60) return std::to_string(seconds) + " s";
-  if (seconds < 3600) {
-    return std::to_string(seconds / 60) + " min " + std::to_string(seconds % 60) + " s";
-  }
-  return std::to_string(seconds / 3600) + " h " + std::to_string(seconds % 3600 / 60) + " min";
-}
-
 std::string ProgressText(const char* verb, std::int64_t done, std::int64_t total, double seconds) {
   std::string text = std::string(verb) + " " + ByteCount(done);
   const bool total_known = total > 0 && done <= total;

@@ -9,9 +9,6 @@
 
 namespace kvx {
 
-// "12 s", "3 min 5 s", "2 h 7 min".
-std::string Duration(std::int64_t seconds);
-
 // "Read 1.2 GB of 1.9 GB (63 %), 45.3 MB/s, 15 s left": `verb` says what was
 // done to the `done` bytes. The total, rate and time left show where known: a
 // total of 0 or less is unknown, and no rate is taken in the first 0.1 s.
