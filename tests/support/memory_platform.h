@@ -62,6 +62,8 @@ class MemoryPlatform : public Platform {
   std::unique_ptr<TargetFile> OpenFileToUpdate(const std::string& path) override;
   bool ReplaceFile(const std::string& from, const std::string& to) override;
   int syncs = 0;  // Sync calls on any target
+  LocalTime now{2026, 12, 6, 9, 5, 7};
+  LocalTime Now() override { return now; }
   Status LastFailure() const override { return last_failure_; }
 
  private:
