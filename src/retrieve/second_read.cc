@@ -1,6 +1,7 @@
 #include "retrieve/second_read.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "retrieve/card_copy.h"
 
@@ -29,8 +30,9 @@ SecondReadResult ReadSecondTime(CardVolume& card, std::int64_t offset, std::int6
                      while (!bytes.empty() && !file_short) {
                        const std::int64_t at = read_back;
                        std::span<const std::byte> theirs = read_file(bytes.size());
-                       auto [mine, _] = std::mismatch(theirs.begin(), theirs.end(), bytes.begin());
-                       if (!differs_at && mine != theirs.end()) {
+                       // memcmp first: it runs far faster than a search for the byte.
+                       if (!differs_at && std::memcmp(theirs.data(), bytes.data(), theirs.size())) {
+                         auto [mine, _] = std::mismatch(theirs.begin(), theirs.end(), bytes.begin());
                          differs_at = at + (mine - theirs.begin());
                        }
                        bytes = bytes.subspan(theirs.size());
