@@ -73,11 +73,13 @@ std::string FreshDirectory(const testing::TempDir& scratch, const std::string& n
   return directory.string();
 }
 
-// Bytes held by the files of `directory`, and their count.
+// Bytes held by the recovered files of `directory`, and their count: the
+// rescue's record beside them aside.
 std::pair<std::int64_t, int> DirectoryContent(const std::string& directory) {
   std::pair<std::int64_t, int> content{0, 0};
   std::error_code error;
   for (const auto& entry : std::filesystem::directory_iterator(directory, error)) {
+    if (entry.path().filename().string().starts_with("kvx-rescue-")) continue;
     content.first += static_cast<std::int64_t>(entry.file_size(error));
     ++content.second;
   }
@@ -226,7 +228,8 @@ void CheckSearches(const SearchRuns& runs, const std::optional<BenchCard>& plan,
 struct CopyRuns {
   std::int64_t bytes = 0;  // of the recordings, as far as the image holds them
   std::vector<double> retrieve, copy;
-  bool retrieved_whole = true;  // every Retrieve copied every recording, with no message
+  // Every Retrieve copied every recording, with no message, each read alike twice.
+  bool retrieved_whole = true;
   bool copied_whole = true;
   std::string copy_error;  // the last failed plain copy's
 };
@@ -247,7 +250,8 @@ CopyRuns TimeRetrieval(const BenchImage& image, const std::vector<BenchFile>& re
       for (int line = 0; line < controls.LineCount(); ++line) controls.Select(line);
       controls.messages.clear();
       runs.retrieve.push_back(session.Time(Retrieve));
-      runs.retrieved_whole &= controls.messages.empty() && DirectoryContent(directory) == whole;
+      runs.retrieved_whole &= controls.messages.empty() && DirectoryContent(directory) == whole &&
+                              controls.outcomes.back().kind == Outcome::kDone;
       FreshDirectory(scratch, "retrieved");
     };
     auto copied = [&] {
@@ -310,7 +314,9 @@ std::vector<Target> Targets(const SearchRuns& searches, const CopyRuns& copies,
        comb_s <= 1.25 * sequential_s},
       {"Comb Through with progress and events <= 1.05 x without", times(reporting_s / comb_s),
        reporting_s <= 1.05 * comb_s},
-      {"Retrieve <= 1.25 x plain copy", times(retrieve_s / copy_s), retrieve_s <= 1.25 * copy_s},
+      // Retrieve reads each file twice (the copy and the second read) and digests it.
+      {"Retrieve with its second read <= 2.1 x plain copy", times(retrieve_s / copy_s),
+       retrieve_s <= 2.1 * copy_s},
       {"Quick Search < 20 ms", millis(quick_s), quick_s < 0.020},
       {"Explore < 50 ms", millis(explore_s), explore_s < 0.050},
       {"peak memory of kvx-bench < 32 MiB", mebibytes(bench_rss_kib),

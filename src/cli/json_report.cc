@@ -2,6 +2,8 @@
 
 #include <nlohmann/json.hpp>
 
+#include "retrieve/rescue_report.h"
+
 namespace kvx {
 
 namespace {
@@ -34,7 +36,8 @@ void Write(const Json& value, std::string& out) {
 
 }  // namespace
 
-std::string JsonReport(const MemoryControls& controls) {
+std::string JsonReport(const MemoryControls& controls,
+                       const std::vector<RetrievedFile>& retrieved) {
   Json messages = Json::array();
   for (const ShownMessage& message : controls.messages) {
     messages.push_back({{"title", message.title}, {"text", message.text}});
@@ -48,6 +51,7 @@ std::string JsonReport(const MemoryControls& controls) {
                  {"messages", messages},
                  {"retrieveEnabled", controls.retrieve_enabled},
                  {"sizeOptionsVisible", controls.size_options_visible},
+                 {"retrieved", Json::parse(RetrievedFilesJson(retrieved))},
                  {"diagnostics", diagnostics}};
   std::string out;
   Write(report, out);

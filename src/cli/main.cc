@@ -111,6 +111,7 @@ int Run(const CliOptions& options) {
   controls.text2 = options.target.value_or(DefaultTargetDirectory());
 
   RunSearch(options.action, *state, controls, *platform);
+  Retrieval retrieval;
   // Hidden options and a disabled button cannot be clicked.
   if (options.size && controls.size_options_visible) {
     state->SizeMode = *options.size;
@@ -118,7 +119,7 @@ int Run(const CliOptions& options) {
   if (options.retrieves() && controls.retrieve_enabled && !interrupt.asked()) {
     SelectLines(options, controls);
     controls.ShowProgress("retrieve");
-    Retrieve(*state, controls, *platform);
+    retrieval = RetrieveFiles(*state, controls, *platform);
     controls.EndProgress();
   }
 
@@ -126,7 +127,7 @@ int Run(const CliOptions& options) {
   for (const Outcome& outcome : controls.outcomes) {
     std::fprintf(stderr, "kvx-rescue-cli: %s\n", outcome.text.c_str());
   }
-  std::string report = options.json ? JsonReport(controls) + "\n" : TextReport(controls);
+  std::string report = options.json ? JsonReport(controls, retrieval.files) + "\n" : TextReport(controls);
   std::fwrite(report.data(), 1, report.size(), stdout);
   return ExitStatus(controls, interrupt);
 }

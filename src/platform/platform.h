@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 
+#include "platform/local_time.h"
 #include "platform/status.h"
 #include "platform/target_file.h"
 #include "platform/volume.h"
@@ -74,6 +75,9 @@ class Platform {
   // OpenFileToUpdate or RenameReplacing that failed did so, asked before the next
   // of them.
   virtual Status LastFailure() const { return Status(Status::Code::kOther, "", ""); }
+
+  // The present moment in local time; tests give a fixed one.
+  virtual LocalTime Now() { return LocalTimeNow(); }
 
   // One line saying what drive `letter` names on this machine, for a window
   // at rest: "E: /dev/sdb1, 1.9 GB, Generic SD reader", "E: card.img",

@@ -12,13 +12,13 @@ std::int64_t RoundUpToSector(std::int64_t count) {
 
 }  // namespace
 
-CopyResult CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t count,
-                        TargetFile& target, std::span<std::byte> buffer,
-                        const std::function<bool(std::int64_t)>& on_chunk) {
+bool ReadAsSectorCopy(CardVolume& card, std::int64_t offset, std::int64_t count,
+                      std::span<std::byte> buffer, const TakeCardBytes& take) {
   const auto chunk = static_cast<std::int64_t>(buffer.size());
+  const std::int64_t whole = std::max<std::int64_t>(count, 0);
   std::int64_t position = offset;
-  std::int64_t remaining = std::max<std::int64_t>(count, 0);
-  // Below this offset the copy reads sector by sector: a large read came up
+  std::int64_t remaining = whole;
+  // Below this offset the reading goes sector by sector: a large read came up
   // short there, and only single sectors tell where the delivered bytes end.
   std::int64_t sector_reads_until = position;
 
@@ -42,16 +42,31 @@ CopyResult CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t coun
       sector_reads_until = position + wanted;
     }
 
-    if (usable > 0 && !target.Write(into.first(static_cast<std::size_t>(usable)))) {
-      return CopyResult::kWriteFailed;
-    }
     position += usable;
     remaining = file_ends ? 0 : remaining - usable;
-    if (!on_chunk(std::max<std::int64_t>(count, 0) - remaining) && remaining > 0) {
-      return CopyResult::kStopped;
+    if (!take(into.first(static_cast<std::size_t>(usable)), whole - remaining) && remaining > 0) {
+      return false;
     }
   }
-  return CopyResult::kCopied;
+  return true;
+}
+
+CopyEnd CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t count,
+                     TargetFile& target, std::span<std::byte> buffer,
+                     const std::function<bool(std::int64_t)>& on_chunk) {
+  std::int64_t written = 0;
+  bool write_failed = false;
+  const bool dealt_with = ReadAsSectorCopy(
+      card, offset, count, buffer, [&](std::span<const std::byte> bytes, std::int64_t done) {
+        if (!bytes.empty() && !target.Write(bytes)) {
+          write_failed = true;
+          return false;
+        }
+        written += static_cast<std::int64_t>(bytes.size());
+        return on_chunk(done);
+      });
+  if (write_failed) return {CopyResult::kWriteFailed, written};
+  return {dealt_with ? CopyResult::kCopied : CopyResult::kStopped, written};
 }
 
 }  // namespace kvx

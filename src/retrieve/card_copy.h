@@ -1,12 +1,12 @@
-// Copies a run of card bytes into a target file, in large reads, with the
-// result of a copy in 512-byte sectors.
+// Reads a run of card bytes as a copy in 512-byte sectors would, in large
+// reads, and copies it into a target file.
 //
 // The sector copy this stands for: read the sector at the current position;
-// a full sector writes as much of it as the count still wants; a sector that
-// comes up short writes what it delivered (never more than the count still
+// a full sector gives as much of it as the count still wants; a sector that
+// comes up short gives what it delivered (never more than the count still
 // wanted) and ends the file, so no byte the card did not deliver reaches the
 // target. Large reads give the same bytes: where one comes up short, the
-// copy goes on sector by sector from the first sector it did not deliver.
+// reading goes on sector by sector from the first sector it did not deliver.
 #pragma once
 
 #include <cstdint>
@@ -18,18 +18,33 @@
 
 namespace kvx {
 
+// Gets, after each read, the bytes it gave (possibly none) and how much of
+// the count is dealt with: the bytes given so far, or all of it once the file
+// ends. Returns false to end the reading there.
+using TakeCardBytes = std::function<bool(std::span<const std::byte> bytes, std::int64_t dealt_with)>;
+
+// Reads up to `count` bytes from card offset `offset` (nothing for a count of
+// 0 or less), handing them to `take` in order. Returns true when the count
+// was dealt with, false when `take` ended the reading before.
+// REQUIRES: buffer.size() is a positive multiple of 512.
+bool ReadAsSectorCopy(CardVolume& card, std::int64_t offset, std::int64_t count,
+                      std::span<std::byte> buffer, const TakeCardBytes& take);
+
 // Whether the target took every byte the copy gave it, or the copy was asked
 // to stop first.
 enum class CopyResult { kCopied, kWriteFailed, kStopped };
 
-// Copies up to `count` bytes from card offset `offset` into `target` (nothing
-// for a count of 0 or less). `on_chunk` gets, after each read, how much of the
-// count is dealt with: the bytes written, or all of it once the file ends;
-// it returns false to stop the copy there (kStopped unless the count is dealt
-// with). Stops at the first failed write; what was written stays.
-// REQUIRES: buffer.size() is a positive multiple of 512.
-CopyResult CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t count,
-                        TargetFile& target, std::span<std::byte> buffer,
-                        const std::function<bool(std::int64_t)>& on_chunk);
+struct CopyEnd {
+  CopyResult result = CopyResult::kCopied;
+  std::int64_t written = 0;  // the bytes the target took
+};
+
+// Copies what ReadAsSectorCopy gives into `target`. `on_chunk` gets, after
+// each read, how much of the count is dealt with; it returns false to stop
+// the copy there (kStopped unless the count is dealt with). Stops at the
+// first failed write; what was written stays.
+CopyEnd CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t count,
+                     TargetFile& target, std::span<std::byte> buffer,
+                     const std::function<bool(std::int64_t)>& on_chunk);
 
 }  // namespace kvx

@@ -10,7 +10,11 @@
 
 #include "card/card_prologue.h"
 #include "platform/system_platform.h"
+#include "platform/target_path.h"
 #include "retrieve/card_copy.h"
+#include "retrieve/digest_manifest.h"
+#include "retrieve/rescue_record.h"
+#include "retrieve/rescue_report.h"
 #include "retrieve/target_name.h"
 #include "retrieve/unread_sectors_notes.h"
 #include "search/captions.h"
@@ -33,6 +37,13 @@ std::string TargetPrefix(const std::string& text2, Platform& platform) {
   return text2 + kPathSeparatorsHere.front();
 }
 
+// The directory part of a target prefix: up to its last separator, or empty
+// for the current directory. The rescue's record goes there.
+std::string DirectoryOf(const std::string& prefix) {
+  const std::size_t end = prefix.find_last_of(kPathSeparatorsHere);
+  return end == std::string::npos ? std::string() : prefix.substr(0, end + 1);
+}
+
 // Opens the card the list came from: the offsets and names in the list are
 // that card's, whatever Text1 holds by now. Before any search, Text1's card.
 bool OpenListedCard(WindowState& state, Controls& controls, Platform& platform) {
@@ -44,9 +55,13 @@ bool OpenListedCard(WindowState& state, Controls& controls, Platform& platform) 
   return state.Card.VolumeHandle != nullptr;
 }
 
-std::int64_t ChosenSize(const WindowState& state, const FoundFile& file) {
-  return std::max<std::int64_t>(
-      state.SizeMode == SizeChoice::kByFat ? file.SizeByFat : file.SizeByHeader, 0);
+std::int64_t SizeOf(const FoundFile& file, SizeChoice choice) {
+  return std::max<std::int64_t>(choice == SizeChoice::kByFat ? file.SizeByFat : file.SizeByHeader,
+                                0);
+}
+
+SizeChoice Other(SizeChoice choice) {
+  return choice == SizeChoice::kByFat ? SizeChoice::kByHeader : SizeChoice::kByFat;
 }
 
 // The lines Retrieve copies: selected and describing a record.
@@ -61,7 +76,7 @@ Selection SelectionOf(const WindowState& state, const Controls& controls) {
     const FoundFile* file = state.FoundFiles.Record(line);
     if (file && controls.IsSelected(line)) {
       ++selection.files;
-      selection.bytes += ChosenSize(state, *file);
+      selection.bytes += SizeOf(*file, state.SizeMode);
     }
   }
   return selection;
@@ -73,14 +88,18 @@ std::string ShownName(std::string name) {
   return name;
 }
 
-// Copies the selected lines from the last to the first. Returns at the first
-// line that stops the run, after its message, with the outcome; the caller
-// closes the card. `begun` gets every file whose copy began.
+// Copies the selected lines from the last to the first, each followed by its
+// second read; each file read counts twice in the progress, once per read.
+// Returns at the first line that stops the run, after its message, with the
+// outcome; the caller closes the card. `begun` gets every file whose copy
+// began, `retrieved` every file copied.
 Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& platform,
-                          std::vector<CopiedRange>& begun) {
-  std::vector<std::byte> buffer(kCopyChunkSize);
+                          std::vector<CopiedRange>& begun, std::vector<RetrievedFile>& retrieved) {
+  std::vector<std::byte> buffer(kCopyChunkSize), read_back(kCopyChunkSize);
   const Selection selection = SelectionOf(state, controls);
-  std::int64_t done_before = 0;
+  const std::int64_t total = 2 * selection.bytes;
+  std::int64_t done_before = 0;  // of `total`, by the files before this one
+  std::int64_t copied_bytes = 0;
   int copied = 0;
   auto partly = [&](Outcome::Kind kind, const std::string& why) {
     return Outcome{kind, CopiedPartlyOutcome(copied, selection.files, why)};
@@ -92,10 +111,11 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
 
     // Text2 is read for every file.
     const std::string name = TargetName(file->FileName, kNameCharactersRefusedHere);
+    const std::string shown = ShownName(name);
     std::string path = TargetPrefix(controls.Text2(), platform) + name;
     if (platform.FileExists(path)) {
       controls.ShowMessage(TargetExistsMessage(path), kExistsTitle);
-      return partly(Outcome::kFailed, TargetExistsReason(ShownName(name)));
+      return partly(Outcome::kFailed, TargetExistsReason(shown));
     }
     std::unique_ptr<TargetFile> target = platform.CreateNewFile(path);
     if (target == nullptr) {
@@ -103,58 +123,144 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
       return partly(Outcome::kFailed, CannotCreateReason(ShownName(path), Why(platform.LastFailure(), Operation::kCreateFile)));
     }
 
-    const std::int64_t size = ChosenSize(state, *file);
-    begun.push_back({ShownName(name), file->StartOffset, size});
-    std::int64_t written = 0;
+    const std::int64_t size = SizeOf(*file, state.SizeMode);
+    begun.push_back({shown, file->StartOffset, size});
     bool stop = false;
-    CopyResult result =
-        CopyFromCard(state.Card, file->StartOffset, size, *target, buffer, [&](std::int64_t done) {
-          written = done;
-          controls.ReportProgress(done_before + done, selection.bytes);
-          stop = controls.StopRequested();
-          return !stop;
-        });
+    std::int64_t pass_done = 0;
+    auto report_progress = [&](std::int64_t done) {
+      pass_done = done;
+      controls.ReportProgress(done_before + done, total);
+      stop = controls.StopRequested();
+      return !stop;
+    };
+    const CopyEnd copy =
+        CopyFromCard(state.Card, file->StartOffset, size, *target, buffer, report_progress);
     const Status write_status = target->WriteStatus();
     target.reset();  // closed before the user looks at what was written
-    if (result == CopyResult::kWriteFailed) {
+    if (copy.result == CopyResult::kWriteFailed) {
       controls.ShowMessage(kCannotWriteMessage, kApplicationTitle);
-      return partly(Outcome::kFailed, CannotWriteReason(ShownName(name), written,
+      return partly(Outcome::kFailed, CannotWriteReason(shown, copy.written,
                                                         Why(write_status, Operation::kWriteFile)));
     }
-    if (result == CopyResult::kStopped) {
-      return partly(Outcome::kStopped, StoppedCopyReason(ShownName(name), written, size));
+    if (copy.result == CopyResult::kStopped) {
+      return partly(Outcome::kStopped, StoppedCopyReason(shown, copy.written, size));
     }
     ++copied;
+    copied_bytes += size;
     done_before += size;
-    // Asked during the file's last read: the file is whole, the next not begun.
+
+    RetrievedFile& done = retrieved.emplace_back();
+    done.name = shown;
+    done.path = WithoutTrailingBlanks(path);
+    done.card_offset = file->StartOffset;
+    done.size = size;
+    done.other_size = SizeOf(*file, Other(state.SizeMode));
+    done.written = copy.written;
+    // Asked during the file's last read: the file is whole, not read again.
+    if (stop) {
+      done.second_read.outcome = SecondRead::kStopped;
+      return partly(Outcome::kStopped, kStoppedBetweenFilesReason);
+    }
+    if (std::unique_ptr<Volume> back = platform.OpenFileToRead(done.path)) {
+      done.second_read = ReadSecondTime(state.Card, file->StartOffset, copy.written, *back,
+                                        buffer, read_back, report_progress);
+    } else {
+      done.second_read.outcome = SecondRead::kFileUnreadable;
+    }
+    if (done.second_read.outcome == SecondRead::kStopped) {
+      return partly(Outcome::kStopped, StoppedSecondReadReason(shown, pass_done, size));
+    }
+    done_before += size;
     if (stop) return partly(Outcome::kStopped, kStoppedBetweenFilesReason);
   }
-  return {Outcome::kDone, CopiedOutcome(copied, done_before, controls.Text2())};
+  return {Outcome::kDone, CopiedOutcome(copied, copied_bytes, controls.Text2())};
+}
+
+// The outcome's notes on each second read that did not match; marks the
+// outcome failed where one did not.
+void AddSecondReadNotes(const std::vector<RetrievedFile>& files, Outcome& outcome) {
+  for (const RetrievedFile& file : files) {
+    const SecondReadResult& second = file.second_read;
+    switch (second.outcome) {
+      case SecondRead::kMatched:
+      case SecondRead::kStopped: continue;
+      case SecondRead::kDiffers: outcome.text += SecondReadDiffersNote(file.name, second.at); break;
+      case SecondRead::kCardFailed:
+        outcome.text += SecondReadFailedNote(file.name, second.at,
+                                             Why(second.card_status, Operation::kReadCard));
+        break;
+      case SecondRead::kFileUnreadable:
+        outcome.text += ReadBackFailedNote(file.name, second.at);
+        break;
+    }
+    outcome.kind = Outcome::kFailed;
+  }
+}
+
+std::string ManifestOf(const std::vector<RetrievedFile>& files, const std::string& directory) {
+  std::string manifest;
+  for (const RetrievedFile& file : files) {
+    if (file.second_read.digest) {
+      manifest += ManifestLine(*file.second_read.digest, file.path.substr(directory.size()));
+    }
+  }
+  return manifest;
 }
 
 }  // namespace
 
-void Retrieve(WindowState& state, Controls& controls, Platform& platform) {
+Retrieval RetrieveFiles(WindowState& state, Controls& controls, Platform& platform) {
+  Retrieval retrieval;
   if (!OpenListedCard(state, controls, platform)) {
     controls.ShowMessage(kCannotReadForRetrieveMessage, kApplicationTitle);
     controls.ReportOutcome({Outcome::kFailed, CardFailure(platform.LastFailure())});
-    return;
+    return retrieval;
   }
   controls.SetBusyPointer(true);
   Outcome outcome{Outcome::kDone, kNothingSelectedOutcome};
   if (controls.SelectedCount() > 0 && controls.CurrentIndex() >= 0) {
     std::vector<CopiedRange> begun;
-    outcome = CopySelectedLines(state, controls, platform, begun);
+    outcome = CopySelectedLines(state, controls, platform, begun, retrieval.files);
+    AddSecondReadNotes(retrieval.files, outcome);
     const std::optional<VolumeLocation> location =
         state.ListedCard ? state.ListedCard
                          : platform.LocationOf(DriveLetterFromText(controls.Text1()));
     if (location) {
       outcome.text += UnreadSectorsNotes(platform, *location, *state.Card.VolumeHandle, begun);
     }
+    // Every copied file was begun, in the same order.
+    for (std::size_t i = 0; i < retrieval.files.size(); ++i) {
+      retrieval.files[i].unread = begun[i].unread;
+    }
+    if (!retrieval.files.empty()) {
+      RescueFacts facts;
+      facts.created = platform.Now();
+      facts.search = state.ListedBy;
+      if (facts.search.letter.empty()) facts.search.letter = DriveLetterFromText(controls.Text1());
+      facts.card_path = location ? LocationText(*location) : facts.search.letter;
+      facts.card_size = state.Card.VolumeHandle->Size();
+      facts.size_mode = state.SizeMode;
+      facts.files = retrieval.files;
+      const std::string directory = DirectoryOf(retrieval.files.front().path);
+      RecordWritten record = WriteRescueRecord(
+          platform, directory, facts.created, ManifestOf(retrieval.files, directory),
+          [&](const std::string& manifest_name) {
+            facts.manifest = manifest_name;
+            return RescueReportJson(facts);
+          });
+      outcome.text += record.note;
+      if (!record.ok) outcome.kind = Outcome::kFailed;
+      if (record.ok) retrieval.manifest = record.manifest_name;
+    }
   }
   state.Card.VolumeHandle.reset();
   controls.SetBusyPointer(false);
   controls.ReportOutcome(outcome);
+  return retrieval;
+}
+
+void Retrieve(WindowState& state, Controls& controls, Platform& platform) {
+  RetrieveFiles(state, controls, platform);
 }
 
 }  // namespace kvx

@@ -18,7 +18,7 @@ constexpr std::int64_t kMapSizeCap = std::int64_t{16} << 20;
 }  // namespace
 
 std::string UnreadSectorsNotes(Platform& platform, const VolumeLocation& location,
-                               const Volume& card, const std::vector<CopiedRange>& copied) {
+                               const Volume& card, std::vector<CopiedRange>& copied) {
   if (copied.empty()) return {};
   const std::string map_path = MapPathOf(location.path);
   std::optional<std::string> text = platform.ReadSmallFile(map_path, kMapSizeCap);
@@ -30,7 +30,7 @@ std::string UnreadSectorsNotes(Platform& platform, const VolumeLocation& locatio
   const std::int64_t card_size = card.Size();
   const std::int64_t start_in_image = card.StartInWhole();
   std::string notes;
-  for (const CopiedRange& file : copied) {
+  for (CopiedRange& file : copied) {
     std::int64_t size = file.size;
     if (card_size >= 0) size = std::min(size, card_size - file.start);
     if (file.start < 0 || size <= 0) continue;
@@ -38,6 +38,7 @@ std::string UnreadSectorsNotes(Platform& platform, const VolumeLocation& locatio
     for (const ByteRange& range : map->UnreadRanges(start_in_image + file.start, size)) {
       unread += range.size;
     }
+    file.unread = unread;
     if (unread > 0) notes += UnreadSectorsNote(file.name, unread, map_path);
   }
   return notes;

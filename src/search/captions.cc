@@ -191,6 +191,30 @@ std::string StoppedCopyReason(const std::string& name, std::int64_t written, std
   return "stopped, " + name + ": " + ByteCount(written) + " of " + ByteCount(size);
 }
 
+std::string StoppedSecondReadReason(const std::string& name, std::int64_t done, std::int64_t size) {
+  return "stopped, " + name + " copied, its second read at " + ByteCount(done) + " of " +
+         ByteCount(size);
+}
+
+std::string SecondReadDiffersNote(const std::string& name, std::int64_t at) {
+  return "; " + name + " differs on a second read at offset " + std::to_string(at);
+}
+
+std::string SecondReadFailedNote(const std::string& name, std::int64_t at,
+                                 const std::string& reason) {
+  return "; " + name + ": its second read failed at offset " + std::to_string(at) + Because(reason);
+}
+
+std::string ReadBackFailedNote(const std::string& name, std::int64_t at) {
+  return "; " + name + ": reading it back failed at offset " + std::to_string(at);
+}
+
+std::string DigestsNote(const std::string& manifest_name) { return "; digests in " + manifest_name; }
+
+std::string RecordFailedNote(const std::string& name, const std::string& reason) {
+  return "; writing " + name + " failed" + Because(reason);
+}
+
 std::string UnreadSectorsNote(const std::string& name, std::int64_t unread,
                               const std::string& map_path) {
   return "; " + name + " includes " + ByteCount(unread) + " the card could not give (see " +

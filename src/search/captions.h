@@ -122,6 +122,20 @@ std::string UnreadSectorsNote(const std::string& name, std::int64_t unread,
 // "; OUT.img.map unreadable".
 std::string MapUnreadableNote(const std::string& map_path);
 inline constexpr char kNothingSelectedOutcome[] = "Retrieve: no line selected";
+// "stopped, DATA0003.KVX copied, its second read at 1.2 MB of 2.0 MB".
+std::string StoppedSecondReadReason(const std::string& name, std::int64_t done, std::int64_t size);
+// Added to Retrieve's outcome for each file whose second read did not match,
+// with offsets within the file: "; DATA0002.KVX differs on a second read at
+// offset 4096", "; DATA0002.KVX: its second read failed at offset 4096:
+// REASON", "; DATA0002.KVX: reading it back failed at offset 0".
+std::string SecondReadDiffersNote(const std::string& name, std::int64_t at);
+std::string SecondReadFailedNote(const std::string& name, std::int64_t at,
+                                 const std::string& reason);
+std::string ReadBackFailedNote(const std::string& name, std::int64_t at);
+// The rescue's record: "; digests in kvx-rescue-20261206-090507.sha256", or
+// "; writing kvx-rescue-20261206-090507.json failed: REASON".
+std::string DigestsNote(const std::string& manifest_name);
+std::string RecordFailedNote(const std::string& name, const std::string& reason);
 
 // The report for Label2: seven lines for a recognised card (generation 0 and
 // up), four for any other.

@@ -7,28 +7,30 @@
 
 namespace kvx {
 
-bool CardPrologue(CardVolume& card, Controls& controls, Platform& platform,
-                  const std::function<void()>& on_opened) {
+std::optional<std::string> CardPrologue(CardVolume& card, Controls& controls, Platform& platform,
+                                        const std::function<void()>& on_opened) {
   PrologueResult result = RunCardPrologue(card, platform, controls.Text1(), on_opened);
   const std::string letter = DriveLetterFromText(controls.Text1());
   switch (result.end) {
     case PrologueEnd::kLetterTooLow:
       controls.ShowMessage(kLetterTooLowMessage, kApplicationTitle);
       controls.ReportOutcome({Outcome::kFailed, LetterTooLowOutcome(letter)});
-      return false;
+      return std::nullopt;
     case PrologueEnd::kCannotOpen:
       controls.SetCaption(Label::Label2, kCannotOpenCaption);
       controls.ReportOutcome({Outcome::kFailed, CardFailure(platform.LastFailure())});
-      return false;
+      return std::nullopt;
     case PrologueEnd::kCannotRead:
       controls.SetCaption(Label::Label2, kCannotReadCaption);
       controls.ReportOutcome({Outcome::kFailed, CannotReadOutcome(letter, Why(CardReadStatus(card), Operation::kReadCard))});
-      return false;
-    case PrologueEnd::kOpened:
-      controls.SetCaption(Label::Label2, CardReport(result.fields, result.generation));
-      return true;
+      return std::nullopt;
+    case PrologueEnd::kOpened: {
+      std::string report = CardReport(result.fields, result.generation);
+      controls.SetCaption(Label::Label2, report);
+      return report;
+    }
   }
-  return false;
+  return std::nullopt;
 }
 
 EntryRegion FindEntryRegion(CardVolume& card, Controls& controls) {

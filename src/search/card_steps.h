@@ -3,6 +3,8 @@
 #pragma once
 
 #include <functional>
+#include <optional>
+#include <string>
 
 #include "card/card_layout.h"
 #include "card/card_volume.h"
@@ -11,13 +13,13 @@
 
 namespace kvx {
 
-// Runs the prologue on Text1's letter. Returns true when the action goes on:
-// the card is open and its report is in Label2. Returns false after the
-// too-low message box, "Can't open SD" or "Can't read SD", each reported as
-// the action's failed outcome.
+// Runs the prologue on Text1's letter. Returns the card report when the
+// action goes on: the card is open and the report is in Label2. Returns
+// nullopt after the too-low message box, "Can't open SD" or "Can't read SD",
+// each reported as the action's failed outcome.
 // `on_opened` runs once the card is open, before the boot sector is read.
-bool CardPrologue(CardVolume& card, Controls& controls, Platform& platform,
-                  const std::function<void()>& on_opened);
+std::optional<std::string> CardPrologue(CardVolume& card, Controls& controls, Platform& platform,
+                                        const std::function<void()>& on_opened);
 
 // Probes the entry region. Writes "Trouble reading KVX file entries" or "KVX
 // File Entries not found" to Label1 where no layout is found.

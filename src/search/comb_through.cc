@@ -25,7 +25,7 @@ void CombThrough(WindowState& state, Controls& controls, Platform& platform) {
   controls.SetCaption(Label::Label1, kCombCaption);
   controls.SetCaption(Label::Label2, "");
   controls.SetBusyPointer(true);
-  if (!OpenHeaderSearch(state, controls, platform)) return;
+  if (!OpenHeaderSearch(state, controls, platform, ListedSearch::kCombThrough)) return;
 
   // Every sector boundary up to the end of the card, as the question promises;
   // a step count taken from the FAT's size would stop at a sixteenth of it.

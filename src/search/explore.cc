@@ -27,7 +27,7 @@ void Explore(WindowState& state, Controls& controls, Platform& platform) {
   controls.SetBusyPointer(true);
   controls.SetCaption(Label::Label1, kExploreCaption);
   controls.SetCaption(Label::Label2, "");
-  if (!OpenHeaderSearch(state, controls, platform)) return;
+  if (!OpenHeaderSearch(state, controls, platform, ListedSearch::kExplore)) return;
 
   RegionProbe region = FindDataRegion(card, controls);
   if (!IsLayout(region)) {
@@ -41,6 +41,7 @@ void Explore(WindowState& state, Controls& controls, Platform& platform) {
     return;
   }
 
+  state.ListedBy.layout = LayoutOf(region).Name;
   // The walk starts at the data region's second cluster.
   const std::int64_t card_size = CardSize(card);
   std::int64_t offset = LayoutOf(region).DataRegionOffset + card.BytesPerCluster;

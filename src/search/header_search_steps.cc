@@ -1,6 +1,8 @@
 #include "search/header_search_steps.h"
 
+#include <optional>
 #include <string>
+#include <utility>
 
 #include "card/card_prologue.h"
 #include "search/captions.h"
@@ -8,17 +10,22 @@
 
 namespace kvx {
 
-bool OpenHeaderSearch(WindowState& state, Controls& controls, Platform& platform) {
+bool OpenHeaderSearch(WindowState& state, Controls& controls, Platform& platform,
+                      ListedSearch::Kind kind) {
   controls.SetSizeOptionsVisible(false);
   state.SizeMode = SizeChoice::kByHeader;
   // The prologue takes the letter and tests it first; Label3 is emptied in between.
   controls.SetCaption(Label::Label3, "");
-  if (!CardPrologue(state.Card, controls, platform, [&] { state.FoundFiles.RestartCount(); })) {
+  std::optional<std::string> report =
+      CardPrologue(state.Card, controls, platform, [&] { state.FoundFiles.RestartCount(); });
+  if (!report) {
     controls.SetBusyPointer(false);
     return false;
   }
   state.FoundFiles.Clear(controls);
-  state.ListedCard = platform.LocationOf(DriveLetterFromText(controls.Text1()));
+  const std::string letter = DriveLetterFromText(controls.Text1());
+  state.ListedCard = platform.LocationOf(letter);
+  state.ListedBy = {kind, letter, std::move(*report), ""};
   return true;
 }
 

@@ -13,9 +13,11 @@ namespace kvx {
 // Run once the action's own captions are set and the hourglass shows: hides
 // the size options and sets SizeMode to kByHeader (the options' selection
 // stays), empties Label3, runs the card prologue (FoundCount 0 once the card
-// is open) and empties List1, recording the card in ListedCard. Returns false,
+// is open) and empties List1, recording the card in ListedCard and the search
+// (`kind`, its letter and card report) in ListedBy. Returns false,
 // with the default pointer back, when the prologue ended the action.
-bool OpenHeaderSearch(WindowState& state, Controls& controls, Platform& platform);
+bool OpenHeaderSearch(WindowState& state, Controls& controls, Platform& platform,
+                      ListedSearch::Kind kind);
 
 // Lists the file whose header states `length` at card offset `offset`, named
 // `stem` + its index + ".KVX", with that length as both of its sizes.

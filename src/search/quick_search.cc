@@ -3,6 +3,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <utility>
 
 #include "card/card_layout.h"
 #include "card/card_prologue.h"
@@ -43,9 +44,13 @@ FoundFile FileOfEntry(CardVolume& card, std::span<const std::byte> entry, const 
 void QuickSearch(WindowState& state, Controls& controls, Platform& platform) {
   CardVolume& card = state.Card;
   state.SizesDiffer = false;
-  if (!CardPrologue(card, controls, platform, [&] { controls.SetRetrieveEnabled(false); })) return;
+  std::optional<std::string> report =
+      CardPrologue(card, controls, platform, [&] { controls.SetRetrieveEnabled(false); });
+  if (!report) return;
   state.FoundFiles.Clear(controls);
-  state.ListedCard = platform.LocationOf(DriveLetterFromText(controls.Text1()));
+  const std::string letter = DriveLetterFromText(controls.Text1());
+  state.ListedCard = platform.LocationOf(letter);
+  state.ListedBy = {ListedSearch::kQuickSearch, letter, std::move(*report), ""};
 
   EntryRegion entries = FindEntryRegion(card, controls);
   const Status entries_read = CardReadStatus(card);
@@ -56,6 +61,7 @@ void QuickSearch(WindowState& state, Controls& controls, Platform& platform) {
   }
   if (IsLayout(entries.probe)) {
     const CardLayout& layout = LayoutOf(entries.probe);
+    state.ListedBy.layout = layout.Name;
     std::span<const std::byte> block(entries.block);
     // The 1G layout lists every second slot only.
     std::size_t stride = entries.probe == RegionProbe::kLayout1G ? 2 * kEntrySize : kEntrySize;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "card/card_volume.h"
 #include "platform/volume_location.h"
@@ -11,6 +12,16 @@
 #include "search/size_choice.h"
 
 namespace kvx {
+
+// What the search that filled List1 found of its card, for the record
+// Retrieve keeps of a rescue.
+struct ListedSearch {
+  enum Kind { kNone, kQuickSearch, kExplore, kCombThrough };
+  Kind kind = kNone;
+  std::string letter;       // the drive letter it read
+  std::string card_report;  // the card report it wrote into Label2
+  std::string layout;       // "1G" or "2G" as it found the card; empty when it found none
+};
 
 struct WindowState {
   CardVolume Card;
@@ -20,6 +31,7 @@ struct WindowState {
   // The card whose files List1 shows, recorded by the search that filled it;
   // Retrieve reads this card, whatever Text1 holds by then.
   std::optional<VolumeLocation> ListedCard;
+  ListedSearch ListedBy;
 };
 
 }  // namespace kvx

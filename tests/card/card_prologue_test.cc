@@ -11,7 +11,8 @@ namespace {
 constexpr char kTooLow[] = "Sorry, but I think this drive letter is too low to be a SD drive";
 
 bool RunPrologue(ActionHarness& h) {
-  return CardPrologue(h.state->Card, h.controls, h.platform, [&] { h.controls.retrieve_enabled = false; });
+  return CardPrologue(h.state->Card, h.controls, h.platform, [&] { h.controls.retrieve_enabled = false; })
+      .has_value();
 }
 
 struct LetterCase {

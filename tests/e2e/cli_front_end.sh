@@ -49,8 +49,8 @@ missing image|1|$work/none.img: no such file|--drive "E=$work/none.img" explore
 folder as the card|1|$work: is a folder|--drive "E=$work" comb
 card too short to read|1|cannot read drive E: the card ends before it|--drive E=/dev/null quick
 target folder missing|1|Copied 0 of 4 files: cannot create $work/none/DATA0004.KVX: no such folder|--drive "E=$work/demo.img" --target "$work/none/" --retrieve all quick
-existing file stops retrieval|1|Copied 2 of 4 files: DATA0002.KVX exists|--drive "E=$work/demo.img" --target "$work/taken/" --retrieve 1,2,3,0 quick
-retrieval copies|0|Copied 1 file, 32 KB, to $work/fresh/|--drive "E=$work/demo.img" --target "$work/fresh/" --retrieve 3 quick
+existing file stops retrieval|1|Copied 2 of 4 files: DATA0002.KVX exists; digests in kvx-rescue-[0-9]{8}-[0-9]{6}\.sha256|--drive "E=$work/demo.img" --target "$work/taken/" --retrieve 1,2,3,0 quick
+retrieval copies|0|Copied 1 file, 32 KB, to $work/fresh/; digests in kvx-rescue-[0-9]{8}-[0-9]{6}\.sha256|--drive "E=$work/demo.img" --target "$work/fresh/" --retrieve 3 quick
 quick search lists|0|Quick Search: 4 files listed|--drive "E=$work/demo.img" quick
 CASES
 
@@ -94,6 +94,18 @@ for action in quick explore comb; do
     "$cli" --json --drive "E=$work/demo.img" --target /nonexistent/ "$action" | diff - "$expected" | head -5
   fi
 done
+
+# Retrieve with --json against saved output: the time in the record's names
+# and the work folder are masked.
+expected="$source/tests/e2e/expected/demo-quick-retrieve.json"
+mkdir -p "$work/saved"
+if "$cli" --json --drive "E=$work/demo.img" --target "$work/saved/" --size fat --retrieve 2,0 quick |
+   sed -E -e "s#$work/#WORK/#g" -e 's/kvx-rescue-[0-9]{8}-[0-9]{6}/kvx-rescue-YYYYMMDD-HHMMSS/g' |
+   cmp -s - "$expected"; then
+  pass "demo card quick --retrieve matches saved output"
+else
+  fail "demo card quick --retrieve differs from $expected"
+fi
 
 # Retrieve every line of each search: each file equals the card's bytes at its
 # offset; a second run finds the first file there and touches nothing.
@@ -156,7 +168,7 @@ printf '%s\n' '# Mapfile' '0x00800000     +               1' \
 mkdir -p "$work/from-bad"
 "$cli" --json --drive "E=$work/bad.img" --target "$work/from-bad/" --retrieve all quick >"$work/out" 2>/dev/null
 note="DATA0002.KVX includes 2 KB the card could not give (see $work/bad.img.map)"
-grep -qF "Copied 4 files, 436 KB, to $work/from-bad/; $note\"" "$work/out" &&
+grep -qF "Copied 4 files, 436 KB, to $work/from-bad/; $note; digests in kvx-rescue-" "$work/out" &&
   pass "Retrieve from an image names the file that includes unread sectors" ||
   fail "Retrieve from an image with unread sectors: $(cat "$work/out")"
 

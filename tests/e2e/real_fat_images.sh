@@ -54,12 +54,13 @@ report() {  # GENERATION
 }
 
 json() {  # LABEL1 LABEL3 LINES GENERATION OUTCOME
-  printf '{"label1": "%s", "label2": "%s", "label3": "%s", "lines": [%s], "messages": [], "retrieveEnabled": true, "sizeOptionsVisible": false, "diagnostics": ["%s"]}' \
+  printf '{"label1": "%s", "label2": "%s", "label3": "%s", "lines": [%s], "messages": [], "retrieveEnabled": true, "sizeOptionsVisible": false, "retrieved": [], "diagnostics": ["%s"]}' \
     "$1" "$(report "$4")" "$2" "$3" "$5"
 }
 
 # Retrieves every line of ACTION into a fresh directory and compares each file
-# with the recording it stands for.
+# with the recording it stands for; sha256sum checks the files by the manifest
+# written beside them, which lists each file once.
 check_retrieval() {  # IMAGE ACTION "NAME=RECORDING ..."
   local out="$work/out-$(basename "$1" .img)-$2" pair
   mkdir -p "$out"
@@ -73,6 +74,13 @@ check_retrieval() {  # IMAGE ACTION "NAME=RECORDING ..."
       failures=$((failures + 1))
     fi
   done
+  local manifest
+  manifest=$(cd "$out" && ls kvx-rescue-*.sha256)
+  check "$2 on $(basename "$1"): sha256sum -c checks every file by $manifest" \
+    "$(for pair in $3; do echo "${pair%%=*}: OK"; done | sort)" \
+    "$(cd "$out" && sha256sum -c "$manifest" 2>&1 | sort)"
+  check "$2 on $(basename "$1"): the report beside it names the manifest" 1 \
+    "$(grep -c "\"manifest\": \"$manifest\"" "$out/${manifest%.sha256}.json")"
 }
 
 # 1G: three recordings end to end from the data region, the second deleted

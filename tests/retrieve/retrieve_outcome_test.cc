@@ -43,6 +43,7 @@ struct StopCase {
   const char* name;
   int stop_at_ask;
   std::int64_t a_bytes, b_bytes;  // -1: not created
+  std::int64_t progress_done;     // where the bar ends, of twice the selected bytes
   Outcome outcome;
 };
 
@@ -66,24 +67,34 @@ TEST_P(RetrieveStopTest, ClosesTheFileBeingWrittenAndNamesIt) {
   EXPECT_TRUE(s.h.controls.messages.empty());
   EXPECT_EQ(s.h.platform.open_volumes(), 0);
   EXPECT_FALSE(s.h.controls.busy);
-  // Bytes copied of all selected, rising, after each read.
+  // Bytes read of all selected, both reads of each, rising, after each read.
   const auto& progress = s.h.controls.progress;
   ASSERT_FALSE(progress.empty());
   EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
-  for (auto [done, total] : progress) EXPECT_EQ(total, kSizeA + kSizeB);
-  EXPECT_EQ(progress.back().first, std::max<std::int64_t>(c.b_bytes, 0) +
-                                       std::max<std::int64_t>(c.a_bytes, 0));
+  for (auto [done, total] : progress) EXPECT_EQ(total, 2 * (kSizeA + kSizeB));
+  EXPECT_EQ(progress.back().first, c.progress_done);
 }
 
+constexpr char kDigests[] = "; digests in kvx-rescue-20261206-090507.sha256";
+
+// Each file takes two asks to copy, B's two more and A's three more to read again.
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Asks, RetrieveStopTest, ::testing::Values(
-    StopCase{"InTheFirstFile", 0, -1, 1 << 20,
+    StopCase{"InTheFirstFile", 0, -1, 1 << 20, 1 << 20,
              {Outcome::kStopped, "Copied 0 of 2 files: stopped, B.KVX: 1.0 MB of 1.9 MB"}},
-    // A stop asked at a file's last read leaves it whole and begins no other.
-    StopCase{"AtTheFirstFilesEnd", 1, -1, kSizeB, {Outcome::kStopped, "Copied 1 of 2 files: stopped"}},
-    StopCase{"InTheSecondFile", 2, 1 << 20, kSizeB,
-             {Outcome::kStopped, "Copied 1 of 2 files: stopped, A.KVX: 1.0 MB of 2.4 MB"}},
-    StopCase{"Never", -1, kSizeA, kSizeB, {Outcome::kDone, "Copied 2 files, 4.3 MB, to out/"}}),
+    // A stop asked at a file's last read leaves it whole, not read again, and begins no other.
+    StopCase{"AtTheFirstFilesEnd", 1, -1, kSizeB, kSizeB,
+             {Outcome::kStopped, std::string("Copied 1 of 2 files: stopped") + kDigests}},
+    StopCase{"InTheFirstFilesSecondRead", 2, -1, kSizeB, kSizeB + (1 << 20),
+             {Outcome::kStopped, "Copied 1 of 2 files: stopped, B.KVX copied, its second read "
+                                 "at 1.0 MB of 1.9 MB" + std::string(kDigests)}},
+    StopCase{"AtTheFirstFilesSecondEnd", 3, -1, kSizeB, 2 * kSizeB,
+             {Outcome::kStopped, std::string("Copied 1 of 2 files: stopped") + kDigests}},
+    StopCase{"InTheSecondFile", 4, 1 << 20, kSizeB, 2 * kSizeB + (1 << 20),
+             {Outcome::kStopped, "Copied 1 of 2 files: stopped, A.KVX: 1.0 MB of 2.4 MB" +
+                                 std::string(kDigests)}},
+    StopCase{"Never", -1, kSizeA, kSizeB, 2 * (kSizeA + kSizeB),
+             {Outcome::kDone, "Copied 2 files, 4.3 MB, to out/" + std::string(kDigests)}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
@@ -107,7 +118,7 @@ TEST_P(RetrieveFailureTest, SaysWhatItCopiedAndWhatStoppedIt) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Ends, RetrieveFailureTest, ::testing::Values(
     FailureCase{"ExistingFile", [](TwoLines& s) { s.h.platform.files["out/A.KVX"] = {}; },
-                {Outcome::kFailed, "Copied 1 of 2 files: A.KVX exists"}},
+                {Outcome::kFailed, "Copied 1 of 2 files: A.KVX exists" + std::string(kDigests)}},
     FailureCase{"CannotCreate", [](TwoLines& s) { s.h.platform.blocked_paths = {"out/B.KVX"}; },
                 {Outcome::kFailed, "Copied 0 of 2 files: cannot create out/B.KVX: permission denied"}},
     FailureCase{"CannotWrite", [](TwoLines& s) { s.h.platform.write_limit = 1500000; },

@@ -79,6 +79,11 @@ TEST_P(RetrieveTest, CopiesTheSelectedLinesFromTheLastToTheFirst) {
     Bytes expected(from, from + std::min(bytes, kCardLength - FileAt(line)));
     EXPECT_EQ(h.platform.files[created.back()], expected) << line;
   }
+  if (!created.empty()) {  // the rescue's record, beside the files
+    const std::string directory = c.prefix.substr(0, c.prefix.find_last_of('/') + 1);
+    created.push_back(directory + "kvx-rescue-20261206-090507.sha256");
+    created.push_back(directory + "kvx-rescue-20261206-090507.json");
+  }
   EXPECT_EQ(h.platform.created, created);
   EXPECT_EQ(h.controls.messages, c.messages);
   EXPECT_LE(h.platform.opens() - opens, 1);  // once for the run, and closed
@@ -220,7 +225,7 @@ TEST_P(CardCopyTest, WritesTheBytesOfASectorBySectorCopy) {
                          [&](std::int64_t done) {
                            progress.push_back(done);
                            return true;
-                         }),
+                         }).result,
             CopyResult::kCopied);
   EXPECT_EQ(memory.files["out"], expected);
   EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));

@@ -61,7 +61,8 @@ TEST_P(UnreadSectorsNotesTest, NamesEachFileThatIncludesUnreadBytes) {
   Retrieve(*h.state, h.controls, h.platform);
 
   ASSERT_EQ(h.controls.outcomes.size(), 1u);
-  EXPECT_EQ(h.controls.outcomes[0], (Outcome{Outcome::kDone, c.outcome}));
+  EXPECT_EQ(h.controls.outcomes[0],
+            (Outcome{Outcome::kDone, c.outcome + "; digests in kvx-rescue-20261206-090507.sha256"}));
   // The files hold the card's bytes whatever the map says.
   EXPECT_EQ(h.platform.files["out/B.KVX"], Bytes(card.begin() + kAtB, card.begin() + kAtB + kSizeB));
   EXPECT_EQ(h.platform.files["out/A.KVX"].size(), static_cast<std::size_t>(kSizeA));

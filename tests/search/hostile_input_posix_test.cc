@@ -143,6 +143,8 @@ TEST_P(HostileInputTest, NothingCrashesEscapesOrIsInvented) {
     auto old = before.find(name);
     if (old != before.end()) {
       EXPECT_EQ(bytes, old->second) << name;
+    } else if (fs::path(name).filename().string().starts_with("kvx-rescue-")) {
+      continue;  // a Retrieve's own record, beside what it copied
     } else {
       created.insert(name);
       EXPECT_LE(bytes.size(), card.size()) << name;

@@ -23,11 +23,24 @@ class MemoryVolume final : public Volume {
     auto size = static_cast<std::int64_t>(card_.bytes.size());
     if (offset < 0 || offset >= size) return 0;
     std::int64_t end = std::min<std::int64_t>(offset + static_cast<std::int64_t>(buffer.size()), size);
+    UnstableRange& unstable = card_.unstable;
+    const bool changed = offset < unstable.to && end > unstable.from && unstable.reads++ > 0;
+    bool failed = false;
     if (offset < card_.fault.to && end > card_.fault.from) {
       end = std::max(offset, card_.fault.from);
-      read_status_ = Status(Status::Code::kIoError, "card", "Input/output error");
+      failed = true;
     }
+    if (changed && unstable.fails && end > unstable.from) {
+      end = std::max(offset, unstable.from);
+      failed = true;
+    }
+    if (failed) read_status_ = Status(Status::Code::kIoError, "card", "Input/output error");
     std::memcpy(buffer.data(), card_.bytes.data() + offset, static_cast<std::size_t>(end - offset));
+    if (changed && !unstable.fails) {
+      for (std::int64_t at = std::max(offset, unstable.from); at < std::min(end, unstable.to); ++at) {
+        buffer[static_cast<std::size_t>(at - offset)] ^= std::byte{0xFF};
+      }
+    }
     return static_cast<std::size_t>(end - offset);
   }
 
@@ -42,14 +55,23 @@ class MemoryVolume final : public Volume {
 
 class MemoryTarget final : public TargetFile {
  public:
-  MemoryTarget(std::vector<std::byte>& bytes, std::int64_t limit, int& syncs)
-      : bytes_(bytes), limit_(limit), syncs_(&syncs) {}
+  MemoryTarget(std::vector<std::byte>& bytes, MemoryPlatform& platform)
+      : bytes_(bytes), platform_(platform) {}
 
   bool Write(std::span<const std::byte> bytes) override {
-    auto room = static_cast<std::size_t>(
-        std::max<std::int64_t>(0, limit_ - static_cast<std::int64_t>(bytes_.size())));
+    std::int64_t used = 0;
+    for (const auto& [path, content] : platform_.files) used += std::ssize(content);
+    auto room = static_cast<std::size_t>(std::max<std::int64_t>(
+        0, std::min(platform_.write_limit - std::ssize(bytes_), platform_.space - used)));
     std::size_t put = std::min(room, bytes.size());
+    const std::int64_t start = std::ssize(bytes_);
     bytes_.insert(bytes_.end(), bytes.begin(), bytes.begin() + static_cast<std::ptrdiff_t>(put));
+    const std::int64_t damaged = platform_.damaged_at;
+    auto file = platform_.files.find(platform_.damaged_file);
+    if (file != platform_.files.end() && &file->second == &bytes_ && damaged >= start &&
+        damaged < std::ssize(bytes_)) {
+      bytes_[static_cast<std::size_t>(damaged)] ^= std::byte{0xFF};
+    }
     if (put < bytes.size()) write_status_ = Status(Status::Code::kNoSpace, "target", "");
     return put == bytes.size();
   }
@@ -57,7 +79,7 @@ class MemoryTarget final : public TargetFile {
   Status WriteStatus() const override { return write_status_; }
 
   bool Sync() override {
-    ++*syncs_;
+    ++platform_.syncs;
     return true;
   }
 
@@ -70,8 +92,7 @@ class MemoryTarget final : public TargetFile {
 
  private:
   std::vector<std::byte>& bytes_;
-  std::int64_t limit_;
-  int* syncs_;
+  MemoryPlatform& platform_;
   Status write_status_;
 };
 
@@ -142,7 +163,7 @@ std::unique_ptr<TargetFile> MemoryPlatform::CreateNewFile(const std::string& pat
     return nullptr;
   }
   created.push_back(name);
-  return std::make_unique<MemoryTarget>(files[name], write_limit, syncs);
+  return std::make_unique<MemoryTarget>(files[name], *this);
 }
 
 std::unique_ptr<Volume> MemoryPlatform::OpenFileToRead(const std::string& path) {
@@ -160,7 +181,7 @@ std::unique_ptr<TargetFile> MemoryPlatform::OpenFileToUpdate(const std::string& 
     last_failure_ = Status(Status::Code::kNotFound, path, "No such file or directory");
     return nullptr;
   }
-  return std::make_unique<MemoryTarget>(it->second, write_limit, syncs);
+  return std::make_unique<MemoryTarget>(it->second, *this);
 }
 
 bool MemoryPlatform::RenameReplacing(const std::string& from, const std::string& to) {

@@ -23,9 +23,20 @@ struct ReadFault {
   std::int64_t to = std::numeric_limits<std::int64_t>::max();
 };
 
+// A stretch the card gives right the first time only: from the second read
+// that reaches [from, to) on, its bytes there read inverted, or the read
+// fails there as at a ReadFault.
+struct UnstableRange {
+  std::int64_t from = std::numeric_limits<std::int64_t>::max();
+  std::int64_t to = std::numeric_limits<std::int64_t>::max();
+  bool fails = false;
+  int reads = 0;  // reads that reached it so far
+};
+
 struct Card {
   std::vector<std::byte> bytes;
   ReadFault fault;
+  UnstableRange unstable;
   std::vector<std::pair<std::int64_t, std::size_t>> reads;  // offset, size asked
 };
 
@@ -45,8 +56,13 @@ class MemoryPlatform : public Platform {
   std::vector<std::string> blocked_paths;
   // Paths DirectoryExists answers true for.
   std::vector<std::string> directories;
-  // Writes fail once a file would grow past this many bytes.
+  // Writes fail once a file would grow past this many bytes, or all files
+  // together past `space`.
   std::int64_t write_limit = std::numeric_limits<std::int64_t>::max();
+  std::int64_t space = std::numeric_limits<std::int64_t>::max();
+  // The target of this path stores the byte it is given at `damaged_at` inverted.
+  std::string damaged_file;
+  std::int64_t damaged_at = -1;
   std::vector<std::string> created;  // paths created, in order
   std::vector<std::string> existence_checks;
 
@@ -62,6 +78,8 @@ class MemoryPlatform : public Platform {
   std::unique_ptr<TargetFile> OpenFileToUpdate(const std::string& path) override;
   bool RenameReplacing(const std::string& from, const std::string& to) override;
   int syncs = 0;  // Sync calls on any target
+  LocalTime now{2026, 12, 6, 9, 5, 7};
+  LocalTime Now() override { return now; }
   Status LastFailure() const override { return last_failure_; }
 
  private:

@@ -83,10 +83,11 @@ struct Win32Form final : WindowDriver {
   bool RetrieveEnabled() const override { return IsWindowEnabled(Find("Command2")); }
   bool CardOpen() const override { return window->state().Card.VolumeHandle != nullptr; }
 
-  // The names of the files written, in name order.
+  // The names of the recovered files written, in name order.
   std::string Copied() const {
     std::string names;
     for (const auto& [path, bytes] : platform.files) {
+      if (!path.ends_with(".KVX")) continue;  // the rescue's record
       names += (names.empty() ? "" : " ") + path.substr(path.find_last_of('\\') + 1);
     }
     return names;
