@@ -379,7 +379,7 @@ class Imaging {
       file.reset();
       if (!written) {
         End(Fate::kMapFailed, why);
-      } else if (!platform_.ReplaceFile(temporary, map_path_)) {
+      } else if (!platform_.RenameReplacing(temporary, map_path_)) {
         End(Fate::kMapFailed, platform_.LastFailure());
       }
       last_saved_ = Clock::now();

@@ -142,8 +142,8 @@ listing=$("$cli" --drive "F=$work/demo.img@2" --drive "E=$work/demo.img" --list-
 [ $? -eq 0 ] && [ "$listing" == "E: $work/demo.img"$'\n'"F: $work/demo.img@2" ] &&
   pass "--list-drives lists the mappings" || fail "--list-drives: $listing"
 
-# image: the copy reads as the card does; a second image to the same path
-# fails and leaves the image and its map as they were.
+# image: the copy reads as the card does; imaging it again continues it, and
+# finds nothing left to try.
 copy="$work/copy.img"
 if "$cli" --drive "E=$work/demo.img" image "$copy" >/dev/null && cmp -s "$copy" "$work/demo.img" &&
    [ -f "$copy.map" ] &&
@@ -152,12 +152,20 @@ if "$cli" --drive "E=$work/demo.img" image "$copy" >/dev/null && cmp -s "$copy" 
 else
   fail "image of the demo card"
 fi
-before=$(md5sum "$copy" "$copy.map")
+before=$(md5sum "$copy")
 "$cli" --drive "E=$work/demo.img" image "$copy" >"$work/out" 2>"$work/err"
 status=$?
-[ $status -ne 0 ] && [ -s "$work/err" ] && [ "$(md5sum "$copy" "$copy.map")" == "$before" ] &&
-  pass "a second image to the same path exits $status and changes nothing" ||
+[ $status -eq 0 ] && [ "$(md5sum "$copy")" == "$before" ] &&
+  pass "a second image to a complete image finds nothing left to try and changes nothing" ||
   fail "second image (exit $status)"
+# An existing file without a map of ours is never written to.
+printf 'not an image' >"$work/other.img"
+"$cli" --drive "E=$work/demo.img" image "$work/other.img" >"$work/out" 2>"$work/err"
+status=$?
+[ $status -eq 1 ] && [ -s "$work/err" ] && [ "$(cat "$work/other.img")" == "not an image" ] &&
+  [ ! -e "$work/other.img.map" ] &&
+  pass "an image to an existing file without its map exits 1 and changes nothing" ||
+  fail "image over a foreign file (exit $status)"
 
 # Retrieve from an image whose map marks 2 KB inside DATA0002 (at 305152,
 # 251536 bytes) unread: the diagnostics name that file and no other.

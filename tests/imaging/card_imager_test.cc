@@ -335,14 +335,14 @@ INSTANTIATE_TEST_SUITE_P(Faults, RunFaultTest,
 class CheckingPlatform final : public MemoryPlatform {
  public:
   explicit CheckingPlatform(const FaultyCard& card) : card_(card) {}
-  bool ReplaceFile(const std::string& from, const std::string& to) override {
+  bool RenameReplacing(const std::string& from, const std::string& to) override {
     ParsedMap parsed = ParseRescueMap(TextOf(files.at(from)));
     EXPECT_TRUE(parsed.map && ImageHoldsWhatTheMapPromises(card_, files.at(kImage), *parsed.map));
     EXPECT_GT(syncs, syncs_at_last_replace_ + 1) << "image and map synced";
     EXPECT_NE(from.find(kMap + "."), std::string::npos);
     syncs_at_last_replace_ = syncs;
     ++replaces;
-    return MemoryPlatform::ReplaceFile(from, to);
+    return MemoryPlatform::RenameReplacing(from, to);
   }
   int replaces = 0;
 
