@@ -80,7 +80,7 @@ TEST_P(RetrieveTest, CopiesTheSelectedLinesFromTheLastToTheFirst) {
     EXPECT_EQ(h.platform.files[created.back()], expected) << line;
   }
   if (!created.empty()) {  // the rescue's record, beside the files
-    const std::string directory = c.prefix.substr(0, c.prefix.find_last_of('/') + 1);
+    const std::string directory = c.prefix.substr(0, c.prefix.find_last_of(kPathSeparatorsHere) + 1);
     created.push_back(directory + "kvx-rescue-20261206-090507.sha256");
     created.push_back(directory + "kvx-rescue-20261206-090507.json");
   }

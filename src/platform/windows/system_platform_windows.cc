@@ -53,6 +53,9 @@ std::string SystemText(DWORD error) {
   return utf8.empty() ? "error " + std::to_string(error) : utf8;
 }
 
+// A card reader that has gone; older mingw-w64 headers lack the name.
+constexpr DWORD kErrorNoSuchDevice = 433;
+
 // The one place where GetLastError's codes become a Status.
 Status StatusFromError(DWORD error, const std::string& subject) {
   using Code = Status::Code;
@@ -67,7 +70,7 @@ Status StatusFromError(DWORD error, const std::string& subject) {
     case ERROR_CRC: case ERROR_SECTOR_NOT_FOUND: case ERROR_IO_DEVICE: case ERROR_READ_FAULT:
     case ERROR_GEN_FAILURE:
       code = Code::kIoError; break;
-    case ERROR_DEVICE_NOT_CONNECTED: case ERROR_NOT_READY: case ERROR_NO_SUCH_DEVICE:
+    case ERROR_DEVICE_NOT_CONNECTED: case ERROR_NOT_READY: case kErrorNoSuchDevice:
       code = Code::kDeviceGone; break;
     default: break;
   }
