@@ -1,0 +1,191 @@
+// The form's surroundings in memory, for the form's tests and both windows'
+// suites: dialogs answered from a script, a view over in-memory controls, a
+// status bar that records what it shows, and the scenario cards, lenient or
+// slow. Nothing here knows a toolkit.
+#pragma once
+
+#include <chrono>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "controls/memory_controls.h"
+#include "tests/support/sector_strict_platform.h"
+#include "tools/card_image/card_image.h"
+#include "ui/form/action_status.h"
+#include "ui/form/dialogs.h"
+#include "ui/form/form1.h"
+#include "ui/form/form_view.h"
+#include "ui/form/status_bar_view.h"
+
+namespace kvx::testing {
+
+// Logs every box and chooser as "kind|text|title" (core text, CR LF breaks);
+// answers questions with `answer`, the chooser with `file` and the save
+// dialog with `image_file`.
+struct ScriptedDialogs : Dialogs {
+  std::vector<std::string> log;
+  bool answer = true;
+  std::optional<ChosenFile> file;
+  std::optional<std::string> image_file;
+
+  void ShowMessage(const std::string& text, const std::string& title) override {
+    log.push_back("message|" + text + "|" + title);
+  }
+  bool AskYesNo(const std::string& text, const std::string& title) override {
+    log.push_back("question|" + text + "|" + title);
+    return answer;
+  }
+  std::optional<ChosenFile> ChooseFile(const std::string& directory,
+                                       const std::string& file_name) override {
+    log.push_back("chooser|" + directory + "|" + file_name);
+    return file;
+  }
+  std::optional<std::string> ChooseImageFile(const std::string& file_name) override {
+    log.push_back("image|" + file_name);
+    return image_file;
+  }
+  std::string Joined() const {
+    std::string joined;
+    for (const std::string& entry : log) joined += entry;
+    return joined;
+  }
+};
+
+// The form's view over controls held in memory; its boxes go to `dialogs`
+// and an action's progress, outcome and stop to `status`, as a window's do.
+struct FakeView final : FormView {
+  FakeView(Dialogs& dialogs, ActionStatus& status) : dialogs(dialogs), status(status) {}
+  MemoryControls controls;
+  Dialogs& dialogs;
+  ActionStatus& status;
+  int close_requests = 0;
+
+  std::string Text1() const override { return controls.Text1(); }
+  std::string Text2() const override { return controls.Text2(); }
+  void SetText2(const std::string& text) override { controls.text2 = text; }
+  void CloseWindow() override { ++close_requests; }
+  void SetCaption(Label label, const std::string& caption) override {
+    controls.SetCaption(label, caption);
+  }
+  void ClearList() override { controls.ClearList(); }
+  void AppendLine(const std::string& line) override { controls.AppendLine(line); }
+  int LineCount() const override { return controls.LineCount(); }
+  bool IsSelected(int line) const override { return controls.IsSelected(line); }
+  int SelectedCount() const override { return controls.SelectedCount(); }
+  int CurrentIndex() const override { return controls.CurrentIndex(); }
+  void SetSizeOptionsVisible(bool visible) override { controls.SetSizeOptionsVisible(visible); }
+  void SetRetrieveEnabled(bool enabled) override { controls.SetRetrieveEnabled(enabled); }
+  void SetBusyPointer(bool busy) override { controls.SetBusyPointer(busy); }
+  void ShowMessage(const std::string& text, const std::string& title) override {
+    dialogs.ShowMessage(text, title);
+  }
+  bool AskYesNo(const std::string& text, const std::string& title) override {
+    return dialogs.AskYesNo(text, title);
+  }
+  bool StopRequested() override { return status.StopRequested(); }
+  void ReportProgress(std::int64_t done, std::int64_t total) override {
+    status.Progress(done, total);
+  }
+  void ReportOutcome(const Outcome& outcome) override { status.Report(outcome); }
+};
+
+// Records the bar's texts; `on_events` runs where a window would handle its
+// events during an action.
+struct FakeBar final : StatusBarView {
+  std::vector<std::pair<std::string, bool>> texts;  // text, shown as a failure
+  std::function<void()> on_events;
+  void ShowStatusText(const std::string& text, bool failure) override {
+    texts.emplace_back(text, failure);
+  }
+  void ShowProgressBar(std::optional<int>) override {}
+  void EnableStop(bool) override {}
+  void ProcessWindowEvents() override {
+    if (on_events) on_events();
+  }
+};
+
+// A 2G card of 4 MiB holding DATA0001.KVX... from `first_cluster` on, each of
+// 2536 bytes by the FAT and by its header; file `differing` has 4000 and 6536.
+inline CardImage ScenarioCard(int first_cluster, int files, int differing = 0) {
+  CardImage card(CardImage::Layout::kG2, 4 << 20);
+  for (int i = 1; i <= files; ++i) {
+    std::string name = "DATA000" + std::to_string(i) + ".KVX";
+    card.AddEntry(name, first_cluster + i - 1, i == differing ? 4000 : 2536);
+    card.PlaceFile(card.ClusterOffset(first_cluster + i - 1), i == differing ? 5000 : 1000);
+  }
+  return card;
+}
+
+// E: five files, the second's sizes differ; F: one file; G: no file; H: no
+// data region marker where the files are. Q names no card at all.
+inline std::vector<std::pair<std::string, CardImage>> ScenarioCards() {
+  std::vector<std::pair<std::string, CardImage>> cards;
+  cards.emplace_back("E", ScenarioCard(2, 5, 2));
+  cards.emplace_back("F", ScenarioCard(2, 1));
+  cards.emplace_back("G", ScenarioCard(2, 0));
+  cards.emplace_back("H", ScenarioCard(3, 1));
+  return cards;
+}
+
+// The scenario cards in memory, each read taking `read_time` and then calling
+// `on_read` with the count of reads so far: a slow card whose reads can press
+// keys and click while an action runs. A letter is described as "card E".
+class SlowPlatform : public SectorStrictPlatform {
+ public:
+  SlowPlatform() {
+    strict = false;
+    for (const auto& [letter, card] : ScenarioCards()) Insert(letter, card.bytes());
+  }
+  std::function<void(int)> on_read = [](int) {};
+  std::chrono::milliseconds read_time{0};
+  int reads = 0;
+
+  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
+    std::unique_ptr<Volume> volume = SectorStrictPlatform::OpenVolume(letter);
+    if (!volume) return volume;
+    return std::make_unique<SlowVolume>(std::move(volume), *this);
+  }
+  std::string DescribeLetter(const std::string& letter) override { return "card " + letter; }
+
+ private:
+  struct SlowVolume final : Volume {
+    SlowVolume(std::unique_ptr<Volume> inner, SlowPlatform& platform)
+        : inner(std::move(inner)), platform(platform) {}
+    std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+      std::this_thread::sleep_for(platform.read_time);
+      std::size_t delivered = inner->Read(offset, buffer);
+      platform.on_read(++platform.reads);
+      return delivered;
+    }
+    std::int64_t Size() const override { return inner->Size(); }
+    Status ReadStatus() const override { return inner->ReadStatus(); }
+    std::unique_ptr<Volume> inner;
+    SlowPlatform& platform;
+  };
+};
+
+// Long enough that every read of a slow card is followed by a progress report
+// the window shows and handles its events in.
+inline constexpr std::chrono::milliseconds kSlowRead{110};
+
+// Form1 loaded on the scenario cards, its view and bar in memory, on a clock
+// a second further on at each look, so that every progress report is due and
+// the bar's `on_events` runs at each.
+struct FormOnCards {
+  FormOnCards() { form.Form_Load(); }
+
+  ScriptedDialogs dialogs;
+  SlowPlatform platform;
+  FakeBar bar;
+  ActionStatus::Clock::time_point now{};
+  ActionStatus status{bar, [this] { return now += std::chrono::seconds(1); }};
+  FakeView view{dialogs, status};
+  Form1 form{view, dialogs, platform, status};
+};
+
+}  // namespace kvx::testing
