@@ -4,116 +4,14 @@
 // WindowDriver; nothing here knows a toolkit.
 #pragma once
 
-#include <chrono>
-#include <functional>
-#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <thread>
-#include <utility>
-#include <vector>
 
 #include "controls/outcome.h"
-#include "tests/support/sector_strict_platform.h"
-#include "tools/card_image/card_image.h"
-#include "ui/form/dialogs.h"
+#include "tests/ui/form/form_fakes.h"
 
 namespace kvx::testing {
-
-// Logs every box and chooser as "kind|text|title" (core text, CR LF breaks);
-// answers questions with `answer` and the chooser with `file`.
-struct ScriptedDialogs : Dialogs {
-  std::vector<std::string> log;
-  bool answer = true;
-  std::optional<ChosenFile> file;
-
-  void ShowMessage(const std::string& text, const std::string& title) override {
-    log.push_back("message|" + text + "|" + title);
-  }
-  bool AskYesNo(const std::string& text, const std::string& title) override {
-    log.push_back("question|" + text + "|" + title);
-    return answer;
-  }
-  std::optional<ChosenFile> ChooseFile(const std::string& directory,
-                                       const std::string& file_name) override {
-    log.push_back("chooser|" + directory + "|" + file_name);
-    return file;
-  }
-  std::optional<std::string> image_file;
-  std::optional<std::string> ChooseImageFile(const std::string& file_name) override {
-    log.push_back("image|" + file_name);
-    return image_file;
-  }
-  std::string Joined() const {
-    std::string joined;
-    for (const std::string& entry : log) joined += entry;
-    return joined;
-  }
-};
-
-// A 2G card of 4 MiB holding DATA0001.KVX... from `first_cluster` on, each of
-// 2536 bytes by the FAT and by its header; file `differing` has 4000 and 6536.
-inline CardImage ScenarioCard(int first_cluster, int files, int differing = 0) {
-  CardImage card(CardImage::Layout::kG2, 4 << 20);
-  for (int i = 1; i <= files; ++i) {
-    std::string name = "DATA000" + std::to_string(i) + ".KVX";
-    card.AddEntry(name, first_cluster + i - 1, i == differing ? 4000 : 2536);
-    card.PlaceFile(card.ClusterOffset(first_cluster + i - 1), i == differing ? 5000 : 1000);
-  }
-  return card;
-}
-
-// E: five files, the second's sizes differ; F: one file; G: no file; H: no
-// data region marker where the files are. Q names no card at all.
-inline std::vector<std::pair<std::string, CardImage>> ScenarioCards() {
-  std::vector<std::pair<std::string, CardImage>> cards;
-  cards.emplace_back("E", ScenarioCard(2, 5, 2));
-  cards.emplace_back("F", ScenarioCard(2, 1));
-  cards.emplace_back("G", ScenarioCard(2, 0));
-  cards.emplace_back("H", ScenarioCard(3, 1));
-  return cards;
-}
-
-// The scenario cards in memory, each read taking `read_time` and then calling
-// `on_read` with the count of reads so far: a slow card whose reads can press
-// keys and click while an action runs. A letter is described as "card E".
-class SlowPlatform : public SectorStrictPlatform {
- public:
-  SlowPlatform() {
-    strict = false;
-    for (const auto& [letter, card] : ScenarioCards()) Insert(letter, card.bytes());
-  }
-  std::function<void(int)> on_read = [](int) {};
-  std::chrono::milliseconds read_time{0};
-  int reads = 0;
-
-  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
-    std::unique_ptr<Volume> volume = SectorStrictPlatform::OpenVolume(letter);
-    if (!volume) return volume;
-    return std::make_unique<SlowVolume>(std::move(volume), *this);
-  }
-  std::string DescribeLetter(const std::string& letter) override { return "card " + letter; }
-
- private:
-  struct SlowVolume final : Volume {
-    SlowVolume(std::unique_ptr<Volume> inner, SlowPlatform& platform)
-        : inner(std::move(inner)), platform(platform) {}
-    std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
-      std::this_thread::sleep_for(platform.read_time);
-      std::size_t delivered = inner->Read(offset, buffer);
-      platform.on_read(++platform.reads);
-      return delivered;
-    }
-    std::int64_t Size() const override { return inner->Size(); }
-    std::unique_ptr<Volume> inner;
-    SlowPlatform& platform;
-  };
-};
-
-// Long enough that every read of a slow card is followed by a progress report
-// the window shows and handles its events in.
-inline constexpr std::chrono::milliseconds kSlowRead{110};
 
 // What the status bar says after an outcome reported through the port.
 struct StatusScenario {
