@@ -56,6 +56,13 @@ std::size_t ValidUtf8Length(std::string_view text, std::size_t at) {
   for (std::size_t i = 1; i < length; ++i) {
     if ((byte(at + i) & 0xC0) != 0x80) return 0;
   }
+  // The second byte's range rules out overlong forms (E0, F0), the UTF-16
+  // surrogates (ED) and code points past U+10FFFF (F4).
+  const std::uint8_t second = length > 1 ? byte(at + 1) : 0x80;
+  if ((lead == 0xE0 && second < 0xA0) || (lead == 0xED && second >= 0xA0) ||
+      (lead == 0xF0 && second < 0x90) || (lead == 0xF4 && second >= 0x90)) {
+    return 0;
+  }
   return length;
 }
 
