@@ -15,12 +15,13 @@ void FoundFileList::Clear(Controls& controls) {
   count_ = 0;
 }
 
-const FoundFile& FoundFileList::Add(FoundFile file, Controls& controls) {
+bool FoundFileList::Add(FoundFile file, Controls& controls) {
+  if (count_ < 0 || count_ >= kCapacity) return false;
   FoundFile& record = records_[static_cast<std::size_t>(count_)];
   record = std::move(file);
   controls.AppendLine(ListLine(record));
   ++count_;
-  return record;
+  return true;
 }
 
 const FoundFile* FoundFileList::Record(int line) const {

@@ -40,9 +40,10 @@ class FoundFileList {
   // cannot be read keeps the lines of the last one, and their records.
   void RestartCount() { count_ = 0; }
 
-  // Stores `file` as record FoundCount(), appends its line to List1 and counts it.
-  // REQUIRES: FoundCount() < kCapacity.
-  const FoundFile& Add(FoundFile file, Controls& controls);
+  // Stores `file` as record FoundCount(), appends its line to List1 and counts
+  // it; false, with nothing stored or shown, once the table is full. The
+  // searches stop well before that; the table never trusts them to.
+  bool Add(FoundFile file, Controls& controls);
 
   // The record List1's line `line` describes, or nullptr past the table.
   const FoundFile* Record(int line) const;

@@ -67,9 +67,10 @@ void QuickSearch(WindowState& state, Controls& controls, Platform& platform) {
     std::size_t stride = entries.probe == RegionProbe::kLayout1G ? 2 * kEntrySize : kEntrySize;
     for (std::size_t at = kFirstListedSlotAt; at < kEntryBlockSize && block[at] != std::byte{0};
          at += stride) {
-      const FoundFile& file =
-          state.FoundFiles.Add(FileOfEntry(card, block.subspan(at, kEntrySize), layout), controls);
-      if (file.SizeByHeader != file.SizeByFat) state.SizesDiffer = true;
+      FoundFile file = FileOfEntry(card, block.subspan(at, kEntrySize), layout);
+      const bool sizes_differ = file.SizeByHeader != file.SizeByFat;
+      if (!state.FoundFiles.Add(std::move(file), controls)) break;
+      if (sizes_differ) state.SizesDiffer = true;
       controls.SetSizeOptionsVisible(state.SizesDiffer);
     }
     const int found = state.FoundFiles.FoundCount();

@@ -99,6 +99,16 @@ TEST(ExploreTest, ListsAtMost512FilesAndNeverReadsThe513th) {
   EXPECT_EQ(WalkReads(card, Layout::kG1).size(), 512u);
 }
 
+TEST(FoundFileListTest, AFullTableRefusesTheNextFileAndShowsNothingOfIt) {
+  ActionHarness h;
+  FoundFileList& list = h.state->FoundFiles;
+  for (int i = 0; i < FoundFileList::kCapacity; ++i) ASSERT_TRUE(list.Add({}, h.controls));
+  EXPECT_FALSE(list.Add({.FileName = "PAST"}, h.controls));
+  EXPECT_EQ(list.FoundCount(), FoundFileList::kCapacity);
+  EXPECT_EQ(h.controls.lines.size(), static_cast<std::size_t>(FoundFileList::kCapacity));
+  EXPECT_EQ(list.Record(FoundFileList::kCapacity), nullptr);
+}
+
 // Both header searches: how each early end leaves the window and the state.
 struct EarlyEndCase {
   const char* name;
