@@ -6,13 +6,15 @@
 #include <algorithm>
 #include <vector>
 
+#include "platform/io_buffer.h"
+
 namespace kvx::bench {
 
 namespace {
 
 constexpr std::size_t kChunk = std::size_t{1} << 20;
 
-bool WriteAll(int fd, const char* bytes, std::size_t count) {
+bool WriteAll(int fd, const std::byte* bytes, std::size_t count) {
   while (count > 0) {
     ssize_t put = ::write(fd, bytes, count);
     if (put <= 0) return false;
@@ -22,7 +24,7 @@ bool WriteAll(int fd, const char* bytes, std::size_t count) {
   return true;
 }
 
-bool CopyRange(int source, const BenchFile& range, int target, std::vector<char>& buffer) {
+bool CopyRange(int source, const BenchFile& range, int target, IoBuffer& buffer) {
   std::int64_t done = 0;
   while (done < range.length) {
     std::size_t wanted = static_cast<std::size_t>(
@@ -40,7 +42,7 @@ bool CopyRange(int source, const BenchFile& range, int target, std::vector<char>
 std::int64_t ReadSequentially(const std::string& path) {
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) return -1;
-  std::vector<char> buffer(kChunk);
+  IoBuffer buffer(kChunk);
   std::int64_t total = 0;
   for (;;) {
     ssize_t got = ::read(fd, buffer.data(), buffer.size());
@@ -55,7 +57,7 @@ std::string CopyRanges(const std::string& source, const std::vector<BenchFile>& 
                        const std::string& directory) {
   int in = ::open(source.c_str(), O_RDONLY | O_CLOEXEC);
   if (in < 0) return "cannot open " + source;
-  std::vector<char> buffer(kChunk);
+  IoBuffer buffer(kChunk);
   std::string error;
   for (std::size_t i = ranges.size(); i-- > 0 && error.empty();) {
     std::string path = directory + "/copy" + std::to_string(i);

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "card/card_prologue.h"
+#include "platform/io_buffer.h"
 #include "platform/system_platform.h"
 #include "platform/target_path.h"
 #include "retrieve/card_copy.h"
@@ -95,7 +96,7 @@ std::string ShownName(std::string name) {
 // began, `retrieved` every file copied.
 Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& platform,
                           std::vector<CopiedRange>& begun, std::vector<RetrievedFile>& retrieved) {
-  std::vector<std::byte> buffer(kCopyChunkSize), read_back(kCopyChunkSize);
+  IoBuffer buffer(kCopyChunkSize), read_back(kCopyChunkSize);
   const Selection selection = SelectionOf(state, controls);
   const std::int64_t total = 2 * selection.bytes;
   std::int64_t done_before = 0;  // of `total`, by the files before this one
