@@ -8,7 +8,8 @@
 #include <span>
 #include <vector>
 
-#include "platform/sha256.h"
+#include "platform/io_buffer.h"
+#include "platform/sha256_alongside.h"
 #include "platform/system_platform.h"
 
 namespace kvx {
@@ -78,7 +79,8 @@ class Imaging {
         options_(options),
         progress_(progress),
         stop_requested_(stop_requested),
-        buffer_(static_cast<std::size_t>(kLargeRead)),
+        buffers_{IoBuffer(static_cast<std::size_t>(kLargeRead)),
+                 IoBuffer(static_cast<std::size_t>(kLargeRead))},
         names_(std::random_device{}()),
         last_saved_(Clock::now()) {}
 
@@ -153,9 +155,10 @@ class Imaging {
         const auto kept = static_cast<std::int64_t>(*got) == length
                               ? length
                               : static_cast<std::int64_t>(*got) / kSectorSize * kSectorSize;
-        if (kept > 0 && !Put(pos, std::span(buffer_).first(static_cast<std::size_t>(kept)))) {
+        if (kept > 0 && !Put(pos, std::span(Buffer()).first(static_cast<std::size_t>(kept)))) {
           return;
         }
+        image_->StartSync();
         Mark(pos, kept, RangeState::kFinished);
         Mark(pos + kept, length - kept, RangeState::kNonTrimmed);
         std::int64_t jump = 0;
@@ -233,7 +236,7 @@ class Imaging {
     std::optional<std::size_t> got = ReadCard(at, end - at);
     if (!got) return std::nullopt;
     const bool read = static_cast<std::int64_t>(*got) == end - at;
-    if (read && !Put(at, std::span(buffer_).first(*got))) return std::nullopt;
+    if (read && !Put(at, std::span(Buffer()).first(*got))) return std::nullopt;
     Mark(at, end - at, read ? RangeState::kFinished : failed);
     Advance(end, end - at);
     return fate_ == Fate::kGoingOn ? std::optional<bool>(read) : std::nullopt;
@@ -242,7 +245,7 @@ class Imaging {
   // Reads `length` bytes at `pos` into the buffer; the count delivered, or
   // nullopt when the card is gone: then nothing of that read counts.
   std::optional<std::size_t> ReadCard(std::int64_t pos, std::int64_t length) {
-    std::span<std::byte> into = std::span(buffer_).first(static_cast<std::size_t>(length));
+    std::span<std::byte> into = std::span(Buffer()).first(static_cast<std::size_t>(length));
     std::size_t got = std::min(card_.Read(pos, into), into.size());
     if (got < into.size()) {
       Status status = card_.ReadStatus();
@@ -254,9 +257,14 @@ class Imaging {
     return got;
   }
 
+  // The buffer the next read goes into: never the one being hashed.
+  IoBuffer& Buffer() { return buffers_[reading_]; }
+
   // Writes `bytes` at `pos` into the image, with zeros between its end so far
-  // and `pos`.
+  // and `pos`. `bytes` may be in the hasher's hands afterwards, so the next
+  // read goes into the other buffer.
   bool Put(std::int64_t pos, std::span<const std::byte> bytes) {
+    if (!bytes.empty()) reading_ ^= 1;
     while (image_length_ < pos) {
       std::size_t zeros = static_cast<std::size_t>(
           std::min<std::int64_t>(pos - image_length_, static_cast<std::int64_t>(kZeros.size())));
@@ -398,9 +406,10 @@ class Imaging {
   const ImagingOptions& options_;
   const ImagingProgressReport& progress_;
   const StopRequested& stop_requested_;
-  std::vector<std::byte> buffer_;
+  IoBuffer buffers_[2];
+  int reading_ = 0;
   std::minstd_rand names_;
-  Sha256 hash_;
+  Sha256Alongside hash_;  // after the buffers: ends before them
   std::int64_t hashed_ = 0;
   bool hashed_in_order_ = image_length_ == 0;
   Clock::time_point last_saved_;
@@ -471,7 +480,7 @@ std::optional<std::string> DigestOfFile(Platform& platform, const std::string& p
     return std::nullopt;
   }
   const std::int64_t size = image->Size();
-  std::vector<std::byte> buffer(static_cast<std::size_t>(kLargeRead));
+  IoBuffer buffer(static_cast<std::size_t>(kLargeRead));
   Sha256 hash;
   for (std::int64_t pos = 0; pos < size;) {
     std::span<std::byte> chunk =

@@ -31,6 +31,12 @@ class TargetFile {
   // on the disk, so that a record of it (a map) may be written next.
   virtual bool Sync() = 0;
 
+  // Starts putting what was written so far on the disk and returns without
+  // waiting, so that the disk writes while the caller reads on and the next
+  // Sync has little left to wait for. Where the system offers no such call,
+  // nothing happens.
+  virtual void StartSync() {}
+
   // Why the last Write, WriteAt or Sync that returned false failed.
   virtual Status WriteStatus() const { return Status(); }
 };

@@ -122,6 +122,13 @@ class PosixTargetFile final : public TargetFile {
     return false;
   }
 
+  // A failure here shows in the next Sync.
+  void StartSync() override {
+#ifdef __linux__
+    ::sync_file_range(fd_, 0, 0, SYNC_FILE_RANGE_WRITE);
+#endif
+  }
+
   Status WriteStatus() const override { return write_status_; }
 
  private:
