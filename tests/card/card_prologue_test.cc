@@ -47,37 +47,6 @@ INSTANTIATE_TEST_SUITE_P(Texts, DriveLetterTest,
                                            LetterCase{"c", nullptr}, LetterCase{"1", nullptr},
                                            LetterCase{"", nullptr}, LetterCase{" E", nullptr}));
 
-struct FailedOpenCase {
-  const char* text1;
-  std::vector<std::byte> card;  // under drive E
-  const char* label2;
-  bool left_open;
-};
-
-class PrologueFailureTest : public ::testing::TestWithParam<FailedOpenCase> {};
-
-TEST_P(PrologueFailureTest, ShowsItsCaptionAndLeavesTheRestAlone) {
-  ActionHarness h;
-  h.InsertBytes(GetParam().card);
-  h.controls.text1 = GetParam().text1;
-  h.controls.label1 = "before1";
-  h.controls.label3 = "before3";
-  h.controls.lines = {"a line"};
-  h.controls.retrieve_enabled = true;
-  EXPECT_FALSE(RunPrologue(h));
-  EXPECT_EQ(h.controls.label2, GetParam().label2);
-  EXPECT_EQ(h.controls.label1, "before1");
-  EXPECT_EQ(h.controls.label3, "before3");
-  EXPECT_EQ(h.controls.lines.size(), 1u);
-  // Command2 is disabled only once the card is open.
-  EXPECT_EQ(h.controls.retrieve_enabled, !GetParam().left_open);
-  EXPECT_EQ(h.state->Card.VolumeHandle != nullptr, GetParam().left_open);
-}
-
-INSTANTIATE_TEST_SUITE_P(Ends, PrologueFailureTest,
-                         ::testing::Values(FailedOpenCase{"[", {}, "Can't open SD", false},
-                                           FailedOpenCase{"E", {}, "Can't read SD", true}));
-
 TEST(CardPrologueTest, ShortBootSectorIsDecodedWithMissingBytesAsZero) {
   ActionHarness h;
   CardImage image(CardImage::Layout::kG2, 4096);

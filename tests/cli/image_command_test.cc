@@ -92,12 +92,9 @@ const std::string kHalfImage(1024, '\1');
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, ImageCommandExitTest, ::testing::Values(
-    CommandCase{"Imaged", true, nullptr, nullptr, 0, "Imaged 4096 bytes into /out/card.img: "},
     CommandCase{"Continued", true, kHalfImage.c_str(), "ours", 0,
                 "Completed 4096 bytes into /out/card.img: 3584 bytes read, 512 bytes unreadable"},
     CommandCase{"NoCard", false, nullptr, nullptr, 1, "kvx-rescue-cli: cannot open drive E"},
-    CommandCase{"ImageExists", true, "k", nullptr, 1,
-                "kvx-rescue-cli: /out/card.img exists without a map"},
     CommandCase{"DamagedMap", true, kHalfImage.c_str(), "# Mapfile. Created by KVX card rescue, "
                 "imaging a card of 4096 bytes\n0 +\n0 0x400 #\n", 1,
                 "kvx-rescue-cli: /out/card.img.map is damaged: line 3: unknown status \"#\""}),

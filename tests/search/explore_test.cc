@@ -17,7 +17,6 @@ using Layout = CardImage::Layout;
 using Offsets = std::vector<std::int64_t>;
 constexpr std::int64_t kCluster = 32768;  // 64 sectors, as CardImage makes it
 constexpr std::int64_t kA = 113152;       // the 1G data region's second cluster
-constexpr std::int64_t kB = 174080;       // the 2G data region's second cluster
 
 std::string Line(int i, std::int64_t size, std::int64_t at) {
   std::string name = "RECOVER" + std::to_string(i) + ".KVX";
@@ -62,8 +61,6 @@ TEST_P(ExploreWalkTest, WalksFromHeaderToHeaderOnClusterBoundaries) {
   EXPECT_EQ(h.controls.lines, lines);
   EXPECT_EQ(WalkReads(card, c.layout), c.reads);
   EXPECT_EQ(h.state->FoundFiles.FoundCount(), static_cast<int>(lines.size()));
-  EXPECT_EQ(h.controls.label3, lines.empty() ? "No KVX Files found"
-                                             : std::to_string(lines.size()) + " KVX File(s) found");
   EXPECT_EQ(h.controls.retrieve_enabled, !lines.empty());
   EXPECT_EQ(h.platform.open_volumes(), 0);
 }
@@ -72,7 +69,6 @@ constexpr std::int64_t kA1 = kA + kCluster, kA2 = kA + 2 * kCluster, kA3 = kA + 
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cards, ExploreWalkTest, ::testing::Values(
-    WalkCase{"FirstBlock2G", Layout::kG2, {{kB, 100}}, {kB, kB + kCluster}, {1636}},
     WalkCase{"WorkedExample", Layout::kG1, {{kA, 256000}}, {kA, 375296}, {257536}},
     WalkCase{"ExactMultiple", Layout::kG1, {{kA, 31232}, {kA1, 0}}, {kA, kA1, kA2}, {32768, 1536}},
     WalkCase{"OneByteOver", Layout::kG1, {{kA, 31233}, {kA2, 0}}, {kA, kA2, kA3}, {32769, 1536}},
@@ -114,57 +110,41 @@ struct EarlyEndCase {
   const char* name;
   void (*action)(WindowState&, Controls&, Platform&);
   std::function<void(ActionHarness&)> setup;
-  std::string label1, label2, label3;  // label2 "...": the card report
-  bool list_emptied, card_opened;
+  std::string label1, label3;
+  bool card_opened;  // the list is emptied once the card is open
 };
 
 class EarlyEndTest : public ::testing::TestWithParam<EarlyEndCase> {};
 
-// Seven lines of an earlier search, and their records.
-void ListSevenOldFiles(ActionHarness& h) {
-  for (int i = 0; i < 7; ++i) h.state->FoundFiles.Add({.FileName = "OLD" + std::to_string(i)}, h.controls);
-}
-
 TEST_P(EarlyEndTest, EndsWithTheLabelsAndStateOfItsFailure) {
   const EarlyEndCase& c = GetParam();
   ActionHarness h;
-  h.controls.label1 = h.controls.label2 = h.controls.label3 = "old";
+  h.controls.label1 = h.controls.label3 = "old";
   h.controls.retrieve_enabled = h.controls.size_options_visible = true;
   h.state->SizeMode = SizeChoice::kByFat;
-  ListSevenOldFiles(h);
+  for (int i = 0; i < 7; ++i) h.state->FoundFiles.Add({}, h.controls);  // an earlier search's
   c.setup(h);
   c.action(*h.state, h.controls, h.platform);
-  EXPECT_EQ(h.controls.label1, c.label1);
-  EXPECT_EQ(c.label2 == "..." ? h.controls.label2.substr(0, 18) : h.controls.label2,
-            c.label2 == "..." ? "This is a ZENTO SD" : c.label2);
-  EXPECT_EQ(h.controls.label3, c.label3);
-  EXPECT_EQ(h.controls.lines.empty(), c.list_emptied);
-  if (!c.list_emptied) {
-    EXPECT_EQ(h.state->FoundFiles.Record(6)->FileName, "OLD6");
-  }
+  EXPECT_EQ(std::tuple(h.controls.label1, h.controls.label3), std::tuple(c.label1, c.label3));
+  EXPECT_EQ(h.controls.lines.empty(), c.card_opened);
   EXPECT_EQ(h.state->FoundFiles.FoundCount(), c.card_opened ? 0 : 7);
   EXPECT_EQ(h.platform.open_volumes(), c.card_opened ? 1 : 0);
-  EXPECT_EQ(h.controls.messages.size(), h.controls.text1 == "c" ? 1u : 0u);
   // Command2 as it was, the options hidden, SizeMode by header and the pointer back.
   EXPECT_EQ(std::tuple(h.controls.retrieve_enabled, h.controls.size_options_visible,
                        h.state->SizeMode, h.controls.busy, h.controls.busy_changes),
             std::tuple(true, false, SizeChoice::kByHeader, false, 2));
 }
 
-void LetterTooLow(ActionHarness& h) { h.controls.text1 = "c"; }
-void NoCard(ActionHarness& h) { h.controls.text1 = "F"; }
-void NoRegion(ActionHarness& h) { h.InsertCard(CardImage(Layout::kG1, 1 << 20)); }
-constexpr char kE[] = "Skipepd DIR region";
-constexpr char kC[] = "Skipped DIR region";
-
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Failures, EarlyEndTest, ::testing::Values(
-    EarlyEndCase{"ExploreLetterTooLow", Explore, LetterTooLow, kE, "", "", false, false},
-    EarlyEndCase{"ExploreCantOpen", Explore, NoCard, kE, "Can't open SD", "", false, false},
-    EarlyEndCase{"ExploreDataRegionNotFound", Explore, NoRegion, kE, "...",
-                 "KVX Data Region not found, there is nothing to recover", true, true},
-    EarlyEndCase{"CombLetterTooLow", CombThrough, LetterTooLow, kC, "", "", false, false},
-    EarlyEndCase{"CombCantOpen", CombThrough, NoCard, kC, "Can't open SD", "", false, false}),
+    EarlyEndCase{"ExploreCantOpen", Explore, [](ActionHarness& h) { h.controls.text1 = "F"; },
+                 "Skipepd DIR region", "", false},
+    EarlyEndCase{"ExploreDataRegionNotFound", Explore,
+                 [](ActionHarness& h) { h.InsertCard(CardImage(Layout::kG1, 1 << 20)); },
+                 "Skipepd DIR region", "KVX Data Region not found, there is nothing to recover",
+                 true},
+    EarlyEndCase{"CombLetterTooLow", CombThrough, [](ActionHarness& h) { h.controls.text1 = "c"; },
+                 "Skipped DIR region", "", false}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 

@@ -1,17 +1,12 @@
 // The card is only ever read, and hostile cards, drives and texts do no harm.
-// End to end on the real file system, each case runs Quick Search, Explore
-// and Comb Through, each followed by Retrieve of every line, on a card image
-// made read-only with an old modification time. Whatever the card, the drive
-// or the texts hold, nothing crashes or hangs, every file there before keeps
-// its bytes, the image its time and mode, files appear only where the case
-// says (never outside the test directory), and no recovered file holds more
-// than the card had.
+// On the real file system, each case runs every search and a Retrieve of every
+// line on a read-only card image with an old time: nothing crashes, files there
+// before keep their bytes, the image its time and mode, and files appear only
+// where the case says, none larger than the card.
 #include <fcntl.h>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 #include <sys/stat.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <functional>
@@ -42,11 +37,6 @@ using Strings = std::vector<std::string>;
 constexpr char kTooLow[] = "Sorry, but I think this drive letter is too low to be a SD drive";
 constexpr char kCantReadSd[] = "Can't read from SD, please resite the SD and try again";
 
-void SetNameBytes(CardImage& image, int slot, std::string_view name_bytes) {
-  std::int64_t at = image.EntryRegionOffset() + 32 * slot + 1;  // after byte 0, never shown
-  for (char c : name_bytes) image.SetByte(at++, static_cast<std::uint8_t>(c));
-}
-
 // Every entry under `root`, relative, with a regular file's bytes.
 std::map<std::string, std::string> Listing(const fs::path& root) {
   std::map<std::string, std::string> listing;
@@ -63,13 +53,11 @@ std::map<std::string, std::string> Listing(const fs::path& root) {
 struct HostileCase {
   const char* name;
   std::function<void(CardImage&)> change = [](CardImage&) {};  // to the small card below
-  std::int64_t length = -1;                 // where the card is cut short; -1: whole
   std::string text1 = "E", text2 = "out/";  // Text2 under the test directory
   std::string drive = "card.img";           // what E maps to, under the test directory
   std::string label2 = "SD Name: ";         // in Quick Search's Label2
   Strings messages = {};                    // every message, the test directory left out
   std::string created = {};                 // the files created, under the test directory
-  rlim_t file_size_limit = 0;               // 0: none
   std::function<void(const fs::path&)> arrange = [](const fs::path&) {};  // the test directory
 };
 
@@ -112,7 +100,6 @@ TEST_P(HostileInputTest, NothingCrashesEscapesOrIsInvented) {
   small.AddEntry("DATA0001.KVX", 3, 3536);  // its header says 3536 too
   c.change(small);
   Bytes card = small.bytes();
-  if (c.length >= 0) card.resize(static_cast<std::size_t>(c.length));
   std::ofstream(image, std::ios::binary)
       .write(reinterpret_cast<const char*>(card.data()), static_cast<std::streamsize>(card.size()));
   fs::create_directories(dir.path() / "out" / "sub");
@@ -126,17 +113,7 @@ TEST_P(HostileInputTest, NothingCrashesEscapesOrIsInvented) {
   ASSERT_EQ(::chmod(image.c_str(), 0444), 0);
   const auto before = Listing(dir.path());
 
-  if (c.file_size_limit == 0) {
-    RunEveryAction(dir.prefix());
-  } else {  // in a child process, which alone has the limit
-    auto limited = [&] {
-      const rlimit limit{c.file_size_limit, c.file_size_limit};
-      ::setrlimit(RLIMIT_FSIZE, &limit);
-      RunEveryAction(dir.prefix());
-      std::exit(HasFailure() ? 1 : 0);
-    };
-    EXPECT_EXIT(limited(), ::testing::ExitedWithCode(0), "");
-  }
+  RunEveryAction(dir.prefix());
 
   std::set<std::string> created;
   for (const auto& [name, bytes] : Listing(dir.path())) {
@@ -164,13 +141,6 @@ constexpr char kOpen[] = "Can't open SD";
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, HostileInputTest, ::testing::ValuesIn(std::vector<HostileCase>{
-    {.name = "NamesWithSeparatorsDotsAndOddBytes", .change = [](CardImage& image) {
-       image.PlaceFile(image.ClusterOffset(5), 10);
-       SetNameBytes(image, image.AddEntry("X.KVX", 5, 1546), "/../../KVX");
-       SetNameBytes(image, image.AddEntry("Y.KVX", 5, 1546), "\x01\x7F\xE9\x81\\ab\x1F..");
-     }, .created = "out/D_.._.._.KVX out/D__\xC3\xA9\xC2\x81_ab._.. out/DATA0001.KVX"
-                   " out/RECOVER0.KVX out/RECOVER1.KVX out/FOUND0.KVX out/FOUND1.KVX"
-                   " out/FOUND2.KVX"},
     // Sizes of 2^31 and 2^32 - 1 and a cluster far past the card's end: each
     // copy stops at the card's end; the walk's step past 2^32 bytes ends it.
     {.name = "LengthsAndOffsetsBeyond2To31And2To32", .change = [](CardImage& image) {
@@ -180,22 +150,9 @@ INSTANTIATE_TEST_SUITE_P(Cases, HostileInputTest, ::testing::ValuesIn(std::vecto
        image.AddEntry("DFAR0001.KVX", 0xFFFF, 0xFFFFFFFFu);
      }, .created = "out/DATA0001.KVX out/DHUGE001.KVX out/DFAR0001.KVX out/RECOVER0.KVX "
                    "out/RECOVER1.KVX out/FOUND0.KVX out/FOUND1.KVX out/FOUND2.KVX out/FOUND3.KVX"},
-    // The walk stays at the data region and ends after its header.
-    {.name = "SectorsPerCluster0", .change = [](CardImage& i) { i.SetSectorsPerCluster(0); },
-     .created = "out/DATA0001.KVX out/RECOVER0.KVX out/FOUND0.KVX out/FOUND1.KVX"},
-    {.name = "BootSectorOf1Byte", .length = 1},
-    {.name = "ImageOf0Bytes", .length = 0, .label2 = "Can't read SD"},
     {.name = "NulBeforeTheLetter", .text1 = std::string("\0E", 2), .label2 = "",
      .messages = {kTooLow, kCantReadSd, kTooLow, kCantReadSd, kTooLow, kCantReadSd}},
-    {.name = "MultibyteLetter", .text1 = "\xC3\x89", .label2 = kOpen, .messages = kNoOpen},
-    {.name = "LoneLeadByteLetter", .text1 = "\xF0", .label2 = kOpen, .messages = kNoOpen},
-    // Text2 is a prefix: naming a file, the names follow its name.
-    {.name = "Text2NamingAFile", .text2 = "out/file", .created = "out/fileDATA0001.KVX "
-                                   "out/fileRECOVER0.KVX out/fileFOUND0.KVX out/fileFOUND1.KVX"},
     {.name = "Text2UnderAFile", .text2 = "out/file/", .messages = kNoCreate},
-    {.name = "Text2MissingDirectory", .text2 = "none/", .messages = kNoCreate},
-    {.name = "Text2Of4000Characters", .text2 = "out/" + std::string(3995, 'a') + "/",
-     .messages = kNoCreate},
     // The system would stop at the NUL and create "out/new" instead.
     {.name = "Text2WithANul", .text2 = std::string("out/new\0/", 9), .messages = kNoCreate},
     {.name = "ExistingTarget", .text2 = "out/sub/",
@@ -207,13 +164,7 @@ INSTANTIATE_TEST_SUITE_P(Cases, HostileInputTest, ::testing::ValuesIn(std::vecto
      .arrange = [](const fs::path& dir) {
        fs::create_symlink(dir / "escaped", dir / "out" / "DATA0001.KVX");
      }},
-    // Writes past 3000 bytes fail: each run stops at its first file that long.
-    {.name = "FileSizeLimit", .messages = Strings(3, "Can't write target file..."),
-     .created = "out/DATA0001.KVX out/RECOVER0.KVX out/FOUND1.KVX", .file_size_limit = 3000},
-    {.name = "DriveIsADirectory", .drive = "out", .label2 = kOpen, .messages = kNoOpen},
-    {.name = "DriveIsAFifoWithNoWriter", .drive = "fifo", .label2 = kOpen, .messages = kNoOpen},
-    {.name = "DriveIsDevNull", .drive = "/dev/null", .label2 = "Can't read SD"},
-    {.name = "DriveIsMissing", .drive = "none.img", .label2 = kOpen, .messages = kNoOpen}}),
+    {.name = "DriveIsAFifoWithNoWriter", .drive = "fifo", .label2 = kOpen, .messages = kNoOpen}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 

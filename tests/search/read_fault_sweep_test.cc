@@ -1,5 +1,5 @@
 // Every read a search makes, made to fail in turn: a fault on the first and on
-// the last byte of each read of a clean run. Whatever read fails, the search
+// the last byte of each read of a clean run. Every read is of whole sectors. Whatever read fails, the search
 // ends as its failure rules say for that read: the prologue's, a probe's, a
 // header read's or the walk's and scan's; a fault never adds, changes or
 // reorders a line other than the one whose read failed.
@@ -69,6 +69,8 @@ SweepRun RunWithFault(Action action, const CardImage& image, std::int64_t fault_
   card.fault = ReadFault{fault_at, fault_at + 1};
   action(*h.state, h.controls, h.platform);
   EXPECT_FALSE(h.controls.busy);
+  for (auto [offset, size] : card.reads)  // whole sectors, as a raw volume on Windows wants
+    EXPECT_TRUE(offset % 512 == 0 && size % 512 == 0) << offset << "+" << size;
   bool report = h.controls.label2.find("SD Name: ") != std::string::npos;
   return {{h.controls.label1, report ? kReport : h.controls.label2, h.controls.label3,
            h.controls.lines, h.platform.open_volumes() == 1},
