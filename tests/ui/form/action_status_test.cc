@@ -8,32 +8,13 @@
 #include <optional>
 #include <string>
 
+#include "tests/ui/form/form_fakes.h"
 #include "ui/form/status_text.h"
 
 namespace kvx {
 namespace {
 
 using std::chrono::milliseconds;
-
-struct ByteCountCase {
-  std::int64_t bytes;
-  const char* text;
-};
-
-class ByteCountTest : public ::testing::TestWithParam<ByteCountCase> {};
-
-TEST_P(ByteCountTest, ReadsAsAPersonWritesIt) {
-  EXPECT_EQ(ByteCount(GetParam().bytes), GetParam().text);
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Amounts, ByteCountTest,
-    ::testing::Values(ByteCountCase{1, "1 byte"}, ByteCountCase{1023, "1023 bytes"},
-                      ByteCountCase{1024, "1 KB"},
-                      // Just under a MB never shows as "1024 KB".
-                      ByteCountCase{1048575, "1.0 MB"}, ByteCountCase{1258291, "1.2 MB"},
-                      ByteCountCase{std::int64_t{3} << 40, "3.0 TB"}),
-    [](const auto& info) { return "Bytes" + std::to_string(info.param.bytes); });
 
 struct ProgressCase {
   const char* name;
@@ -64,30 +45,19 @@ INSTANTIATE_TEST_SUITE_P(
                       ProgressCase{"NothingReadYet", 0, 8192, 3, "Read 0 bytes of 8 KB (0 %)"},
                       ProgressCase{"SizeUnknown", 3 << 20, -1, 2, "Read 3.0 MB, 1.5 MB/s"},
                       // A device larger than it said: no percentage past 100, no time left.
-                      ProgressCase{"PastTheTotal", 3 << 20, 1 << 20, 1, "Read 3.0 MB, 3.0 MB/s"}),
+                      ProgressCase{"PastTheTotal", 3 << 20, 1 << 20, 1, "Read 3.0 MB, 3.0 MB/s"},
+                      ProgressCase{"OneByte", 1, -1, 0, "Read 1 byte"},
+                      ProgressCase{"ByteUnderAKilobyte", 1023, 1024, 0, "Read 1023 bytes of 1 KB (99 %)"},
+                      // Just under a MB never shows as "1024 KB".
+                      ProgressCase{"ByteUnderAMegabyte", 1048575, -1, 0, "Read 1.0 MB"},
+                      ProgressCase{"Rounded", 1258291, -1, 0, "Read 1.2 MB"},
+                      ProgressCase{"Terabytes", std::int64_t{3} << 40, -1, 0, "Read 3.0 TB"}),
     [](const auto& info) { return std::string(info.param.name); });
 
-// Logs what the action status shows.
-struct RecordingBar final : StatusBarView {
-  std::string text;
-  bool failure = false;
-  std::optional<int> progress;
-  bool stop_enabled = true;
-  int shown = 0;
-  int event_passes = 0;
-
-  void ShowStatusText(const std::string& t, bool f) override {
-    text = t;
-    failure = f;
-    ++shown;
-  }
-  void ShowProgressBar(std::optional<int> per_mille) override { progress = per_mille; }
-  void EnableStop(bool enabled) override { stop_enabled = enabled; }
-  void ProcessWindowEvents() override { ++event_passes; }
-};
-
 struct ActionStatusTest : ::testing::Test {
-  RecordingBar bar;
+  testing::FakeBar bar;
+  const std::string& Text() const { return bar.texts.back().first; }
+  bool Failure() const { return bar.texts.back().second; }
   ActionStatus::Clock::time_point now{};
   ActionStatus status{bar, [this] { return now; }};
 };
@@ -101,7 +71,7 @@ TEST_F(ActionStatusTest, ShowsProgressAtMostTenTimesASecondAndHandlesEventsEachT
     status.Progress(ms * 1000, 1000000);
   }
   EXPECT_EQ(bar.event_passes, 3);  // at 0, 100 and 250 ms
-  EXPECT_EQ(bar.text, "Read 244 KB of 976 KB (25 %), 976 KB/s, 1 s left");
+  EXPECT_EQ(Text(), "Read 244 KB of 976 KB (25 %), 976 KB/s, 1 s left");
   EXPECT_EQ(bar.progress, 250);
 }
 
@@ -111,13 +81,13 @@ TEST_F(ActionStatusTest, OutcomeStaysUntilTheLetterChanges) {
   status.Progress(10, 100);
   status.Report({Outcome::kFailed, "/dev/sdb: permission denied"});
   EXPECT_FALSE(status.End());
-  EXPECT_EQ(bar.text, "Failed: /dev/sdb: permission denied");
-  EXPECT_TRUE(bar.failure);
+  EXPECT_EQ(Text(), "Failed: /dev/sdb: permission denied");
+  EXPECT_TRUE(Failure());
   EXPECT_FALSE(bar.progress);
   EXPECT_FALSE(bar.stop_enabled);
   status.ShowAtRest("/dev/sdc");
-  EXPECT_EQ(bar.text, "/dev/sdc");
-  EXPECT_FALSE(bar.failure);
+  EXPECT_EQ(Text(), "/dev/sdc");
+  EXPECT_FALSE(Failure());
 }
 
 TEST_F(ActionStatusTest, AnActionWithoutOutcomeLeavesTheBarAtRest) {
@@ -125,9 +95,9 @@ TEST_F(ActionStatusTest, AnActionWithoutOutcomeLeavesTheBarAtRest) {
   status.Begin(ActionKind::kRead);
   status.Progress(10, 100);
   status.ShowAtRest("/dev/sdc");  // not shown over the progress
-  EXPECT_NE(bar.text, "/dev/sdc");
+  EXPECT_NE(Text(), "/dev/sdc");
   status.End();
-  EXPECT_EQ(bar.text, "/dev/sdc");
+  EXPECT_EQ(Text(), "/dev/sdc");
 }
 
 TEST_F(ActionStatusTest, StopReachesOnlyALongActionAndOnlyTheOneRunning) {

@@ -61,16 +61,6 @@ struct Form1Test : FormOnCards {
            (form.state().Card.VolumeHandle ? " open" : " closed");
   }
 
-  // The recovered files written, in name order, without the rescue's record.
-  std::string Copied() const {
-    std::string names;
-    for (const auto& [path, bytes] : platform.files) {
-      if (!path.ends_with(".KVX")) continue;
-      names += (names.empty() ? "" : " ") + path.substr(path.find_last_of("/\\") + 1);
-    }
-    return names;
-  }
-
   int anchor = 0;
 };
 
@@ -126,7 +116,7 @@ TEST_P(Form1ScriptTest, EndsAsTheScriptSays) {
   if (*c.state) {
     EXPECT_EQ(State(), c.state);
   }
-  EXPECT_EQ(Copied(), c.copied);
+  EXPECT_EQ(platform.Copied(), c.copied);
   EXPECT_EQ(dialogs.Joined(), c.dialog);
   EXPECT_FALSE(view.controls.busy);
   EXPECT_TRUE(form.Form_QueryUnload());

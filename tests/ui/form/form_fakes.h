@@ -94,17 +94,21 @@ struct FakeView final : FormView {
   void ReportOutcome(const Outcome& outcome) override { status.Report(outcome); }
 };
 
-// Records the bar's texts; `on_events` runs where a window would handle its
-// events during an action.
+// Records what the bar shows; `on_events` runs where a window would handle
+// its events during an action.
 struct FakeBar final : StatusBarView {
   std::vector<std::pair<std::string, bool>> texts;  // text, shown as a failure
+  std::optional<int> progress;                      // per mille; nullopt: hidden
+  bool stop_enabled = false;
+  int event_passes = 0;
   std::function<void()> on_events;
   void ShowStatusText(const std::string& text, bool failure) override {
     texts.emplace_back(text, failure);
   }
-  void ShowProgressBar(std::optional<int>) override {}
-  void EnableStop(bool) override {}
+  void ShowProgressBar(std::optional<int> per_mille) override { progress = per_mille; }
+  void EnableStop(bool enabled) override { stop_enabled = enabled; }
   void ProcessWindowEvents() override {
+    ++event_passes;
     if (on_events) on_events();
   }
 };
@@ -151,6 +155,16 @@ class SlowPlatform : public SectorStrictPlatform {
     return std::make_unique<SlowVolume>(std::move(volume), *this);
   }
   std::string DescribeLetter(const std::string& letter) override { return "card " + letter; }
+  // The recovered files written, by name in name order, without the rescue's
+  // record.
+  std::string Copied() const {
+    std::string names;
+    for (const auto& [path, bytes] : files) {
+      if (!path.ends_with(".KVX")) continue;
+      names += (names.empty() ? "" : " ") + path.substr(path.find_last_of("/\\") + 1);
+    }
+    return names;
+  }
 
  private:
   struct SlowVolume final : Volume {
