@@ -129,9 +129,9 @@ struct Expected {
 };
 
 Expected StepByStepComb(Platform& platform) {
-  std::unique_ptr<Volume> card = platform.OpenVolume("E");
+  std::unique_ptr<Volume> card = platform.OpenVolume("E").value_or(nullptr);
   std::vector<std::byte> boot_sector(512);
-  if (card->Read(0, boot_sector) == 0) return {{}, 0};  // no boot sector
+  if (card->Read(0, boot_sector).delivered == 0) return {{}, 0};  // no boot sector
   StraightforwardCombResult combed = StraightforwardComb(*card);
   Expected e;
   e.end = combed.last_offset;
