@@ -20,10 +20,13 @@ bool IsBelowD(const std::string& letter) {
   return letter.empty() || static_cast<unsigned char>(letter[0]) < 'D';
 }
 
-bool OpenCard(CardVolume& card, Platform& platform, const std::string& letter) {
+Status OpenCard(CardVolume& card, Platform& platform, const std::string& letter) {
   card.VolumeHandle.reset();
-  card.VolumeHandle = platform.OpenVolume(letter);
-  return card.VolumeHandle != nullptr;
+  card.LastRead = Status();
+  Result<std::unique_ptr<Volume>> opened = platform.OpenVolume(letter);
+  if (!opened) return opened.status();
+  card.VolumeHandle = std::move(opened).value();
+  return Status();
 }
 
 PrologueResult RunCardPrologue(CardVolume& card, Platform& platform, const std::string& drive_text,
@@ -34,7 +37,8 @@ PrologueResult RunCardPrologue(CardVolume& card, Platform& platform, const std::
     result.end = PrologueEnd::kLetterTooLow;
     return result;
   }
-  if (!OpenCard(card, platform, letter)) {
+  result.open_failure = OpenCard(card, platform, letter);
+  if (!result.open_failure.ok()) {
     result.end = PrologueEnd::kCannotOpen;
     return result;
   }

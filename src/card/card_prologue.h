@@ -20,8 +20,9 @@ std::string DriveLetterFromText(const std::string& text);
 bool IsBelowD(const std::string& letter);
 
 // Opens drive `letter` into card.VolumeHandle. A handle still held is closed
-// first, so nothing leaks when an action replaces it. Returns whether it opened.
-bool OpenCard(CardVolume& card, Platform& platform, const std::string& letter);
+// first, so nothing leaks when an action replaces it. Returns why it did not
+// open, or OK.
+Status OpenCard(CardVolume& card, Platform& platform, const std::string& letter);
 
 enum class PrologueEnd { kLetterTooLow, kCannotOpen, kCannotRead, kOpened };
 
@@ -30,6 +31,8 @@ struct PrologueResult {
   // kOpened only: the boot sector's fields and the card's generation.
   BootSectorFields fields;
   int generation = -1;
+  // kCannotOpen only: why the card did not open.
+  Status open_failure;
 };
 
 // Takes the letter from `drive_text`, opens the card and reads its boot

@@ -21,13 +21,16 @@ struct CardVolume {
   // The card, or nullptr when it is closed or could not be opened.
   std::unique_ptr<Volume> VolumeHandle;
   std::int64_t BytesPerCluster = 0;
+  // Why the last ReadCard delivered fewer bytes than asked; OK where the card
+  // ended there. Reset whenever a card is opened.
+  Status LastRead;
 };
 
 // Reads into.size() bytes at `offset` into `into`; returns the count the card
 // delivered and sets the rest of `into` to 0. A closed card delivers nothing.
 std::size_t ReadCard(CardVolume& card, std::int64_t offset, std::span<std::byte> into);
 
-// Why the card's last read delivered fewer bytes than asked (OK where the
+// Why the card's last ReadCard delivered fewer bytes than asked (OK where the
 // card ended there, or none is open).
 Status CardReadStatus(const CardVolume& card);
 

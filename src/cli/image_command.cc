@@ -14,7 +14,7 @@ namespace kvx {
 int RunImageCommand(Platform& platform, const std::string& letter_text,
                     const std::string& image_path, const ImagingOptions& options, bool progress) {
   const std::string letter = DriveLetterFromText(letter_text);
-  std::unique_ptr<Volume> card = platform.OpenVolume(letter);
+  Result<std::unique_ptr<Volume>> card = platform.OpenVolume(letter);
   if (!card) {
     std::fprintf(stderr, "kvx-rescue-cli: cannot open drive %s; nothing was written\n",
                  letter.c_str());
@@ -32,7 +32,7 @@ int RunImageCommand(Platform& platform, const std::string& letter_text,
   ImagingProgress last;
   auto pass_began = std::chrono::steady_clock::now();
   ImageResult result = ImageCard(
-      *card, platform, image_path, options,
+      **card, platform, image_path, options,
       [&](const ImagingProgress& report) {
         if (!display) return;
         if (report.phase != last.phase || report.retry != last.retry) {

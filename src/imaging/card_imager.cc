@@ -246,9 +246,10 @@ class Imaging {
   // nullopt when the card is gone: then nothing of that read counts.
   std::optional<std::size_t> ReadCard(std::int64_t pos, std::int64_t length) {
     std::span<std::byte> into = std::span(Buffer()).first(static_cast<std::size_t>(length));
-    std::size_t got = std::min(card_.Read(pos, into), into.size());
+    const ReadResult read = card_.Read(pos, into);
+    std::size_t got = std::min(read.delivered, into.size());
     if (got < into.size()) {
-      Status status = card_.ReadStatus();
+      const Status& status = read.status;
       if (status.code() == Status::Code::kDeviceGone) {
         End(Fate::kCardLost, status);
         return std::nullopt;
@@ -274,7 +275,7 @@ class Imaging {
         std::clamp<std::int64_t>(image_length_ - pos, 0, static_cast<std::int64_t>(bytes.size())));
     if (inside > 0) {
       hashed_in_order_ = false;
-      if (!image_->WriteAt(pos, bytes.first(inside))) return ImageFailed();
+      if (Status put = image_->WriteAt(pos, bytes.first(inside)); !put.ok()) return ImageFailed(put);
     }
     return inside == bytes.size() || Append(bytes.subspan(inside));
   }
@@ -282,7 +283,7 @@ class Imaging {
   // Writes at the image's end; bytes written in order are hashed on the
   // way, which spares reading a healthy card's image once more.
   bool Append(std::span<const std::byte> bytes) {
-    if (!image_->Write(bytes)) return ImageFailed();
+    if (Status put = image_->Write(bytes); !put.ok()) return ImageFailed(put);
     if (hashed_in_order_) {
       hash_.Update(bytes);
       hashed_ += static_cast<std::int64_t>(bytes.size());
@@ -291,15 +292,20 @@ class Imaging {
     return true;
   }
 
-  bool ImageFailed() {
-    End(Fate::kImageFailed, image_->WriteStatus());
+  bool ImageFailed(const Status& why) {
+    image_failure_ = why;
+    End(Fate::kImageFailed, why);
     return false;
   }
 
   // Once a sync has failed, no map may vouch for what the image holds.
   bool SyncImage() {
-    image_synced_ = image_synced_ && image_->Sync();
-    if (!image_synced_) ImageFailed();
+    if (image_synced_) {
+      Status synced = image_->Sync();
+      image_synced_ = synced.ok();
+      if (!image_synced_) image_failure_ = synced;
+    }
+    if (!image_synced_) ImageFailed(image_failure_);
     return image_synced_;
   }
 
@@ -372,29 +378,32 @@ class Imaging {
     if (fate_ == Fate::kMapFailed || !SyncImage()) return;
     map_.current_pos = current_pos_;
     const std::string text = FormatRescueMap(map_);
+    Status why_not_created;
     for (int attempt = 0; attempt < kTemporaryNameTries; ++attempt) {
       char word[16];
       std::snprintf(word, sizeof word, ".%08x.new", static_cast<unsigned>(names_()));
       const std::string temporary = map_path_ + word;
-      std::unique_ptr<TargetFile> file = platform_.CreateNewFile(temporary);
-      if (!file) {
-        if (platform_.LastFailure().code() == Status::Code::kExists) continue;
-        End(Fate::kMapFailed, platform_.LastFailure());
+      Result<std::unique_ptr<TargetFile>> created = platform_.CreateNewFile(temporary);
+      if (!created) {
+        why_not_created = created.status();
+        if (why_not_created.code() == Status::Code::kExists) continue;
+        End(Fate::kMapFailed, why_not_created);
         return;
       }
-      const bool written = file->Write(std::as_bytes(std::span(text))) && file->Sync();
-      const Status why = file->WriteStatus();
+      std::unique_ptr<TargetFile> file = std::move(created).value();
+      Status why = file->Write(std::as_bytes(std::span(text)));
+      if (why.ok()) why = file->Sync();
       file.reset();
-      if (!written) {
+      if (!why.ok()) {
         End(Fate::kMapFailed, why);
-      } else if (!platform_.RenameReplacing(temporary, map_path_)) {
-        End(Fate::kMapFailed, platform_.LastFailure());
+      } else if (Status renamed = platform_.RenameReplacing(temporary, map_path_); !renamed.ok()) {
+        End(Fate::kMapFailed, renamed);
       }
       last_saved_ = Clock::now();
       failure_unsaved_ = false;
       return;
     }
-    End(Fate::kMapFailed, platform_.LastFailure());
+    End(Fate::kMapFailed, why_not_created);
   }
 
   Volume& card_;
@@ -415,6 +424,7 @@ class Imaging {
   Clock::time_point last_saved_;
   bool failure_unsaved_ = false;
   bool image_synced_ = true;
+  Status image_failure_;  // the image's last failed write or sync
   Fate fate_ = Fate::kGoingOn;
   Status failure_;
   std::int64_t current_pos_ = 0;
@@ -426,8 +436,8 @@ class Imaging {
 // The length of the file `path`, or -1. Asked before the file is opened to
 // write, and closed again: a system may not share it then.
 std::int64_t FileLength(Platform& platform, const std::string& path) {
-  std::unique_ptr<Volume> file = platform.OpenFileToRead(path);
-  return file ? file->Size() : -1;
+  Result<std::unique_ptr<Volume>> file = platform.OpenFileToRead(path);
+  return file ? (*file)->Size() : -1;
 }
 
 // The map beside an existing image of `image_size` bytes, when it is ours,
@@ -474,19 +484,20 @@ std::optional<RescueMap> MapToContinue(Platform& platform, const std::string& im
 
 // The digest of the image file as it is on disk, read once.
 std::optional<std::string> DigestOfFile(Platform& platform, const std::string& path, Status& why) {
-  std::unique_ptr<Volume> image = platform.OpenFileToRead(path);
-  if (!image) {
-    why = platform.LastFailure();
+  Result<std::unique_ptr<Volume>> opened = platform.OpenFileToRead(path);
+  if (!opened) {
+    why = opened.status();
     return std::nullopt;
   }
+  std::unique_ptr<Volume> image = std::move(opened).value();
   const std::int64_t size = image->Size();
   IoBuffer buffer(static_cast<std::size_t>(kLargeRead));
   Sha256 hash;
   for (std::int64_t pos = 0; pos < size;) {
     std::span<std::byte> chunk =
         std::span(buffer).first(static_cast<std::size_t>(std::min(kLargeRead, size - pos)));
-    if (image->Read(pos, chunk) != chunk.size()) {
-      why = image->ReadStatus();
+    if (const ReadResult read = image->Read(pos, chunk); read.delivered != chunk.size()) {
+      why = read.status;
       return std::nullopt;
     }
     hash.Update(chunk);
@@ -510,18 +521,21 @@ void WriteDigest(Platform& platform, const std::string& image_path,
     result.digest_file = DigestFile::kExisted;
     return;
   }
-  std::unique_ptr<TargetFile> file = platform.CreateNewFile(path);
-  if (!file) {
+  Result<std::unique_ptr<TargetFile>> created = platform.CreateNewFile(path);
+  if (!created) {
     result.digest_file = DigestFile::kFailed;
-    result.failure = platform.LastFailure();
+    result.failure = created.status();
     return;
   }
+  std::unique_ptr<TargetFile> file = std::move(created).value();
   const std::string line = DigestLine(*digest, FileNameOf(image_path));
-  if (file->Write(std::as_bytes(std::span(line))) && file->Sync()) {
+  Status written = file->Write(std::as_bytes(std::span(line)));
+  if (written.ok()) written = file->Sync();
+  if (written.ok()) {
     result.digest_file = DigestFile::kWritten;
   } else {
     result.digest_file = DigestFile::kFailed;
-    result.failure = file->WriteStatus();
+    result.failure = written;
   }
 }
 
@@ -556,27 +570,36 @@ ImageResult ImageCard(Volume& card, Platform& platform, const std::string& image
         MapToContinue(platform, image_path, image_length, result.card_size, result);
     if (!continued) return result;
     map = std::move(*continued);
-    image = platform.OpenFileToUpdate(image_path);
-    if (!image) {
+    Result<std::unique_ptr<TargetFile>> opened = platform.OpenFileToUpdate(image_path);
+    if (!opened) {
       result.outcome = ImageOutcome::kCannotCreateImage;
-      result.failure = platform.LastFailure();
+      result.failure = opened.status();
       return result;
     }
+    image = std::move(opened).value();
     result.resumed = true;
   } else {
-    image = platform.CreateNewFile(image_path);
-    if (!image) {
+    Result<std::unique_ptr<TargetFile>> created = platform.CreateNewFile(image_path);
+    if (!created) {
       result.outcome = ImageOutcome::kCannotCreateImage;
-      result.failure = platform.LastFailure();
+      result.failure = created.status();
       return result;
     }
+    image = std::move(created).value();
     // The first map is created new like the image; later ones replace it.
     map.Append(result.card_size, RangeState::kNonTried);
-    std::unique_ptr<TargetFile> map_file = platform.CreateNewFile(map_path);
-    const std::string text = FormatRescueMap(map);
-    if (!map_file || !map_file->Write(std::as_bytes(std::span(text))) || !map_file->Sync()) {
+    Result<std::unique_ptr<TargetFile>> map_file = platform.CreateNewFile(map_path);
+    if (!map_file) {
       result.outcome = ImageOutcome::kCannotCreateMap;
-      result.failure = map_file ? map_file->WriteStatus() : platform.LastFailure();
+      result.failure = map_file.status();
+      return result;
+    }
+    const std::string text = FormatRescueMap(map);
+    Status written = (*map_file)->Write(std::as_bytes(std::span(text)));
+    if (written.ok()) written = (*map_file)->Sync();
+    if (!written.ok()) {
+      result.outcome = ImageOutcome::kCannotCreateMap;
+      result.failure = written;
       return result;
     }
   }

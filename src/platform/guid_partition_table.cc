@@ -59,7 +59,7 @@ std::vector<DiskPartition> DecodeEntries(std::span<const std::byte> array, std::
 std::string ReadTableAt(Volume& whole, std::int64_t sector,
                         std::vector<DiskPartition>& partitions) {
   std::array<std::byte, kSectorLength> header{};
-  if (whole.Read(sector * kSectorLength, header) != header.size()) {
+  if (whole.Read(sector * kSectorLength, header).delivered != header.size()) {
     return "the GPT header" + AtSector(sector) + " cannot be read";
   }
   if (std::memcmp(header.data(), "EFI PART", 8) != 0) return "no GPT header" + AtSector(sector);
@@ -87,7 +87,7 @@ std::string ReadTableAt(Volume& whole, std::int64_t sector,
            std::to_string(entries_at);
   }
   std::vector<std::byte> array(static_cast<std::size_t>(entry_count * entry_size));
-  if (whole.Read(static_cast<std::int64_t>(entries_at) * kSectorLength, array) != array.size()) {
+  if (whole.Read(static_cast<std::int64_t>(entries_at) * kSectorLength, array).delivered != array.size()) {
     return "the GPT entries" + AtSector(static_cast<std::int64_t>(entries_at)) + " cannot be read";
   }
   if (Crc32(array) != FieldU32(header, 88)) {

@@ -37,7 +37,7 @@ void AppendLogicalPartitions(Volume& whole, const PartitionEntry& extended, Part
     }
     seen.push_back(record);
     std::array<std::byte, kSectorLength> sector{};
-    if (whole.Read(record * kSectorLength, sector) != sector.size()) {
+    if (whole.Read(record * kSectorLength, sector).delivered != sector.size()) {
       list.damage = "the logical partitions' record" + AtSector(record) + " cannot be read";
       return;
     }

@@ -11,7 +11,7 @@ namespace kvx {
 
 std::optional<PartitionList> ReadDiskPartitions(Volume& whole) {
   std::array<std::byte, 512> sector{};
-  if (whole.Read(0, sector) != sector.size()) return PartitionList{{}, "sector 0 cannot be read"};
+  if (whole.Read(0, sector).delivered != sector.size()) return PartitionList{{}, "sector 0 cannot be read"};
   std::optional<PartitionTable> table = ReadPartitionTable(sector);
   if (!table) return std::nullopt;
   if (std::any_of(table->begin(), table->end(),

@@ -16,7 +16,7 @@ bool IsFatPartition(Volume& whole, const DiskPartition& partition) {
   if (partition.kind == PartitionKind::kFat) return true;
   if (partition.kind != PartitionKind::kBasicData) return false;
   std::array<std::byte, kSectorLength> sector{};
-  return whole.Read(partition.first_sector * kSectorLength, sector) == sector.size() &&
+  return whole.Read(partition.first_sector * kSectorLength, sector).delivered == sector.size() &&
          IsFatBootSector(sector);
 }
 
@@ -27,8 +27,8 @@ PartitionVolume::PartitionVolume(std::unique_ptr<Volume> whole, const DiskPartit
       first_byte_(partition.first_sector * kSectorLength),
       length_(partition.sector_count * kSectorLength) {}
 
-std::size_t PartitionVolume::Read(std::int64_t offset, std::span<std::byte> buffer) {
-  if (offset < 0 || offset >= length_) return 0;
+ReadResult PartitionVolume::Read(std::int64_t offset, std::span<std::byte> buffer) {
+  if (offset < 0 || offset >= length_) return {};
   auto inside = static_cast<std::size_t>(
       std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), length_ - offset));
   return whole_->Read(first_byte_ + offset, buffer.first(inside));

@@ -18,12 +18,11 @@ class PartitionVolume final : public Volume {
 
   // Never reads outside the partition: a read that reaches its end delivers
   // only the bytes before it.
-  std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override;
+  ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override;
 
   // The partition's length, or less where the disk ends before it.
   std::int64_t Size() const override;
   std::int64_t StartInWhole() const override { return first_byte_ + whole_->StartInWhole(); }
-  Status ReadStatus() const override { return whole_->ReadStatus(); }
 
  private:
   std::unique_ptr<Volume> whole_;

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "platform/local_time.h"
+#include "platform/result.h"
 #include "platform/status.h"
 #include "platform/target_file.h"
 #include "platform/volume.h"
@@ -24,8 +25,8 @@ class Platform {
   virtual ~Platform() = default;
 
   // The raw volume of drive `letter` (one character, as typed and upper-cased),
-  // or nullptr when it cannot be opened.
-  virtual std::unique_ptr<Volume> OpenVolume(const std::string& letter) = 0;
+  // or why it cannot be opened.
+  virtual Result<std::unique_ptr<Volume>> OpenVolume(const std::string& letter) = 0;
 
   // Where drive `letter` leads at this moment, for OpenVolumeAt later, when
   // the letter may lead elsewhere; nullopt when it leads nowhere. Where
@@ -34,8 +35,8 @@ class Platform {
     return VolumeLocation{letter, 0};
   }
 
-  // The raw volume at `location` (as LocationOf gave it), or nullptr.
-  virtual std::unique_ptr<Volume> OpenVolumeAt(const VolumeLocation& location) {
+  // The raw volume at `location` (as LocationOf gave it), or why not.
+  virtual Result<std::unique_ptr<Volume>> OpenVolumeAt(const VolumeLocation& location) {
     return OpenVolume(location.path);
   }
 
@@ -47,34 +48,30 @@ class Platform {
   virtual bool DirectoryExists(const std::string& path) = 0;
 
   // Creates `path` (UTF-8, trailing blanks of the last component dropped) as a
-  // new file; nullptr when it exists already or cannot be created.
-  virtual std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) = 0;
+  // new file; a failure (kExists among them) when it exists already or cannot
+  // be created.
+  virtual Result<std::unique_ptr<TargetFile>> CreateNewFile(const std::string& path) = 0;
 
   // The ordinary file `path` (UTF-8) opened for reading only, read like a
   // volume: an image to digest, a recovered file to compare with the card.
-  // nullptr when it does not exist, is no ordinary file or cannot be opened.
-  virtual std::unique_ptr<Volume> OpenFileToRead(const std::string& path) = 0;
+  // A failure when it does not exist, is no ordinary file or cannot be opened.
+  virtual Result<std::unique_ptr<Volume>> OpenFileToRead(const std::string& path) = 0;
 
   // The existing ordinary file `path` (UTF-8) opened for writing in place, as
   // an image is continued: nothing is cut off, and Write appends at its end.
-  // nullptr when it does not exist, is no ordinary file or cannot be opened.
-  virtual std::unique_ptr<TargetFile> OpenFileToUpdate(const std::string& path) = 0;
+  // A failure when it does not exist, is no ordinary file or cannot be opened.
+  virtual Result<std::unique_ptr<TargetFile>> OpenFileToUpdate(const std::string& path) = 0;
 
   // Puts the file `from` in the place of `to` in one step, replacing `to`
   // when it exists, so that `to` is always either the old file or the whole
   // new one. Only for the program's own files (a map it keeps current), never
-  // for a recovered file. False when the system refused.
-  virtual bool RenameReplacing(const std::string& from, const std::string& to) = 0;
+  // for a recovered file. Not OK when the system refused.
+  virtual Status RenameReplacing(const std::string& from, const std::string& to) = 0;
 
   // The whole content of the ordinary file `path` (UTF-8), or nullopt when it
   // does not exist, cannot be read, or holds more than `max_bytes`.
   virtual std::optional<std::string> ReadSmallFile(const std::string& path,
                                                    std::int64_t max_bytes) = 0;
-
-  // Why the last OpenVolume, OpenVolumeAt, CreateNewFile, OpenFileToRead,
-  // OpenFileToUpdate or RenameReplacing that failed did so, asked before the next
-  // of them.
-  virtual Status LastFailure() const { return Status(Status::Code::kOther, "", ""); }
 
   // The present moment in local time; tests give a fixed one.
   virtual LocalTime Now() { return LocalTimeNow(); }

@@ -15,13 +15,20 @@
 
 namespace kvx {
 
+// What a read delivered: the count of bytes, and why it was fewer than asked
+// (the system's error), or OK where it delivered all or the volume simply ended.
+struct ReadResult {
+  std::size_t delivered = 0;
+  Status status;
+};
+
 class Volume {
  public:
   virtual ~Volume() = default;
 
-  // Reads up to buffer.size() bytes at `offset`; returns the count delivered.
-  // Bytes of `buffer` past that count are unspecified.
-  virtual std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) = 0;
+  // Reads up to buffer.size() bytes at `offset`; returns the count delivered
+  // and why it fell short. Bytes of `buffer` past that count are unspecified.
+  virtual ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) = 0;
 
   // The volume's length in bytes, or -1 when the system cannot tell. Only
   // for showing progress: reads, not this figure, decide where a scan ends.
@@ -30,10 +37,6 @@ class Volume {
   // Where the volume's offset 0 lies in the file or device it was opened
   // from: a partition's first byte, else 0.
   virtual std::int64_t StartInWhole() const { return 0; }
-
-  // Why the last Read delivered fewer bytes than asked: the system's error,
-  // or OK where the volume simply ended.
-  virtual Status ReadStatus() const { return Status(); }
 };
 
 }  // namespace kvx

@@ -55,18 +55,16 @@ CopyEnd CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t count,
                      TargetFile& target, std::span<std::byte> buffer,
                      const std::function<bool(std::int64_t)>& on_chunk) {
   std::int64_t written = 0;
-  bool write_failed = false;
+  Status write_status;
   const bool dealt_with = ReadAsSectorCopy(
       card, offset, count, buffer, [&](std::span<const std::byte> bytes, std::int64_t done) {
-        if (!bytes.empty() && !target.Write(bytes)) {
-          write_failed = true;
-          return false;
-        }
+        if (!bytes.empty()) write_status = target.Write(bytes);
+        if (!write_status.ok()) return false;
         written += static_cast<std::int64_t>(bytes.size());
         return on_chunk(done);
       });
-  if (write_failed) return {CopyResult::kWriteFailed, written};
-  return {dealt_with ? CopyResult::kCopied : CopyResult::kStopped, written};
+  if (!write_status.ok()) return {CopyResult::kWriteFailed, written, write_status};
+  return {dealt_with ? CopyResult::kCopied : CopyResult::kStopped, written, Status()};
 }
 
 }  // namespace kvx

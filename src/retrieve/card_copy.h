@@ -37,6 +37,7 @@ enum class CopyResult { kCopied, kWriteFailed, kStopped };
 struct CopyEnd {
   CopyResult result = CopyResult::kCopied;
   std::int64_t written = 0;  // the bytes the target took
+  Status write_status;       // kWriteFailed only: why the write failed
 };
 
 // Copies what ReadAsSectorCopy gives into `target`. `on_chunk` gets, after

@@ -14,7 +14,7 @@ namespace {
 // and the record is not written rather than searched for without end.
 constexpr int kMostAttempts = 1000;
 
-bool WriteWhole(TargetFile& file, const std::string& text) {
+Status WriteWhole(TargetFile& file, const std::string& text) {
   return file.Write(std::as_bytes(std::span(text.data(), text.size())));
 }
 
@@ -33,6 +33,8 @@ RecordWritten WriteRescueRecord(Platform& platform, const std::string& directory
   RecordWritten written;
   std::unique_ptr<TargetFile> manifest_file, report_file;
   std::string report_name;
+  // Why no manifest could be made; where every name was taken, that it exists.
+  Status why(Status::Code::kExists, directory, "");
   for (int attempt = 1; attempt <= kMostAttempts && !manifest_file; ++attempt) {
     const std::string stem = RescueStem(time, attempt);
     written.manifest_name = stem + ".sha256";
@@ -41,28 +43,33 @@ RecordWritten WriteRescueRecord(Platform& platform, const std::string& directory
         platform.FileExists(directory + report_name)) {
       continue;
     }
-    manifest_file = platform.CreateNewFile(directory + written.manifest_name);
-    if (!manifest_file && platform.LastFailure().code() != Status::Code::kExists) break;
+    Result<std::unique_ptr<TargetFile>> created =
+        platform.CreateNewFile(directory + written.manifest_name);
+    if (created) {
+      manifest_file = std::move(created).value();
+    } else {
+      why = created.status();
+      if (why.code() != Status::Code::kExists) break;
+    }
   }
   if (!manifest_file) {
     written.note = "; " + CannotCreateReason(directory + written.manifest_name,
-                                             Why(platform.LastFailure(), Operation::kCreateFile));
+                                             Why(why, Operation::kCreateFile));
     return written;
   }
-  report_file = platform.CreateNewFile(directory + report_name);
-  if (!report_file) {
+  Result<std::unique_ptr<TargetFile>> created_report = platform.CreateNewFile(directory + report_name);
+  if (!created_report) {
     written.note = "; " + CannotCreateReason(directory + report_name,
-                                             Why(platform.LastFailure(), Operation::kCreateFile));
+                                             Why(created_report.status(), Operation::kCreateFile));
     return written;
   }
-  if (!WriteWhole(*manifest_file, manifest)) {
-    written.note = RecordFailedNote(written.manifest_name,
-                                    Why(manifest_file->WriteStatus(), Operation::kWriteFile));
+  report_file = std::move(created_report).value();
+  if (Status put = WriteWhole(*manifest_file, manifest); !put.ok()) {
+    written.note = RecordFailedNote(written.manifest_name, Why(put, Operation::kWriteFile));
     return written;
   }
-  if (!WriteWhole(*report_file, report(written.manifest_name))) {
-    written.note =
-        RecordFailedNote(report_name, Why(report_file->WriteStatus(), Operation::kWriteFile));
+  if (Status put = WriteWhole(*report_file, report(written.manifest_name)); !put.ok()) {
+    written.note = RecordFailedNote(report_name, Why(put, Operation::kWriteFile));
     return written;
   }
   written.note = DigestsNote(written.manifest_name);

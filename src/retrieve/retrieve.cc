@@ -47,13 +47,17 @@ std::string DirectoryOf(const std::string& prefix) {
 
 // Opens the card the list came from: the offsets and names in the list are
 // that card's, whatever Text1 holds by now. Before any search, Text1's card.
-bool OpenListedCard(WindowState& state, Controls& controls, Platform& platform) {
+// Returns why it did not open, or OK.
+Status OpenListedCard(WindowState& state, Controls& controls, Platform& platform) {
   if (!state.ListedCard) {
     return OpenCard(state.Card, platform, DriveLetterFromText(controls.Text1()));
   }
   state.Card.VolumeHandle.reset();
-  state.Card.VolumeHandle = platform.OpenVolumeAt(*state.ListedCard);
-  return state.Card.VolumeHandle != nullptr;
+  state.Card.LastRead = Status();
+  Result<std::unique_ptr<Volume>> opened = platform.OpenVolumeAt(*state.ListedCard);
+  if (!opened) return opened.status();
+  state.Card.VolumeHandle = std::move(opened).value();
+  return Status();
 }
 
 std::int64_t SizeOf(const FoundFile& file, SizeChoice choice) {
@@ -118,11 +122,12 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
       controls.ShowMessage(TargetExistsMessage(path), kExistsTitle);
       return partly(Outcome::kFailed, TargetExistsReason(shown));
     }
-    std::unique_ptr<TargetFile> target = platform.CreateNewFile(path);
-    if (target == nullptr) {
+    Result<std::unique_ptr<TargetFile>> created = platform.CreateNewFile(path);
+    if (!created) {
       controls.ShowMessage(kCannotCreateMessage, kApplicationTitle);
-      return partly(Outcome::kFailed, CannotCreateReason(ShownName(path), Why(platform.LastFailure(), Operation::kCreateFile)));
+      return partly(Outcome::kFailed, CannotCreateReason(ShownName(path), Why(created.status(), Operation::kCreateFile)));
     }
+    std::unique_ptr<TargetFile> target = std::move(created).value();
 
     const std::int64_t size = SizeOf(*file, state.SizeMode);
     begun.push_back({shown, file->StartOffset, size});
@@ -136,12 +141,11 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
     };
     const CopyEnd copy =
         CopyFromCard(state.Card, file->StartOffset, size, *target, buffer, report_progress);
-    const Status write_status = target->WriteStatus();
     target.reset();  // closed before the user looks at what was written
     if (copy.result == CopyResult::kWriteFailed) {
       controls.ShowMessage(kCannotWriteMessage, kApplicationTitle);
       return partly(Outcome::kFailed, CannotWriteReason(shown, copy.written,
-                                                        Why(write_status, Operation::kWriteFile)));
+                                                        Why(copy.write_status, Operation::kWriteFile)));
     }
     if (copy.result == CopyResult::kStopped) {
       return partly(Outcome::kStopped, StoppedCopyReason(shown, copy.written, size));
@@ -162,8 +166,8 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
       done.second_read.outcome = SecondRead::kStopped;
       return partly(Outcome::kStopped, kStoppedBetweenFilesReason);
     }
-    if (std::unique_ptr<Volume> back = platform.OpenFileToRead(done.path)) {
-      done.second_read = ReadSecondTime(state.Card, file->StartOffset, copy.written, *back,
+    if (Result<std::unique_ptr<Volume>> back = platform.OpenFileToRead(done.path)) {
+      done.second_read = ReadSecondTime(state.Card, file->StartOffset, copy.written, **back,
                                         buffer, read_back, report_progress);
     } else {
       done.second_read.outcome = SecondRead::kFileUnreadable;
@@ -212,9 +216,9 @@ std::string ManifestOf(const std::vector<RetrievedFile>& files, const std::strin
 
 Retrieval RetrieveFiles(WindowState& state, Controls& controls, Platform& platform) {
   Retrieval retrieval;
-  if (!OpenListedCard(state, controls, platform)) {
+  if (const Status opened = OpenListedCard(state, controls, platform); !opened.ok()) {
     controls.ShowMessage(kCannotReadForRetrieveMessage, kApplicationTitle);
-    controls.ReportOutcome({Outcome::kFailed, CardFailure(platform.LastFailure())});
+    controls.ReportOutcome({Outcome::kFailed, CardFailure(opened)});
     return retrieval;
   }
   controls.SetBusyPointer(true);

@@ -18,7 +18,7 @@ SecondReadResult ReadSecondTime(CardVolume& card, std::int64_t offset, std::int6
   // The next `count` bytes of the file, hashed; false when it gave fewer.
   auto read_file = [&](std::size_t count) {
     std::span<std::byte> into = file_buffer.first(std::min(count, file_buffer.size()));
-    std::size_t got = file.Read(read_back, into);
+    std::size_t got = file.Read(read_back, into).delivered;
     hash.Update(into.first(got));
     read_back += static_cast<std::int64_t>(got);
     file_short = got < into.size();

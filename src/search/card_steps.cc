@@ -18,7 +18,7 @@ std::optional<std::string> CardPrologue(CardVolume& card, Controls& controls, Pl
       return std::nullopt;
     case PrologueEnd::kCannotOpen:
       controls.SetCaption(Label::Label2, kCannotOpenCaption);
-      controls.ReportOutcome({Outcome::kFailed, CardFailure(platform.LastFailure())});
+      controls.ReportOutcome({Outcome::kFailed, CardFailure(result.open_failure)});
       return std::nullopt;
     case PrologueEnd::kCannotRead:
       controls.SetCaption(Label::Label2, kCannotReadCaption);

@@ -13,7 +13,7 @@ constexpr std::int64_t kEntries1G = 64000, kEntries2G = 124928, kData1G = 80384,
 // Drive E of the harness, opened without the prologue, as the probes expect.
 void Open(ActionHarness& h, const CardImage& image) {
   h.InsertCard(image);
-  h.state->Card.VolumeHandle = h.platform.OpenVolume("E");
+  h.state->Card.VolumeHandle = h.platform.OpenVolume("E").value_or(nullptr);
 }
 
 // The marker entry by name bytes 1 to 10 of slot 1, 1G tried first.

@@ -27,8 +27,8 @@ TEST_P(WindowedBlockReaderTest, AnswersAsOneReadPerBlockWould) {
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = std::byte((i * 7 + i / 512) & 0xFF);
   platform.Insert("E", std::move(bytes)).fault = fault;
   CardVolume windowed, direct;
-  windowed.VolumeHandle = platform.OpenVolume("E");
-  direct.VolumeHandle = platform.OpenVolume("E");
+  windowed.VolumeHandle = platform.OpenVolume("E").value_or(nullptr);
+  direct.VolumeHandle = platform.OpenVolume("E").value_or(nullptr);
   WindowedBlockReader reader(windowed, 1536, payload);
   const std::int64_t sectors = length / 512 + 4;
   std::mt19937 rng(7);

@@ -16,17 +16,18 @@ const std::string kImage = "/out/card.img";
 // Ctrl+C pressed while the card's third read is under way.
 class PlatformInterruptedOnRead : public MemoryPlatform {
  public:
-  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
+  Result<std::unique_ptr<Volume>> OpenVolume(const std::string& letter) override {
     auto volume = MemoryPlatform::OpenVolume(letter);
-    return volume ? std::make_unique<Interrupting>(std::move(volume)) : nullptr;
+    if (!volume) return volume;
+    return std::make_unique<Interrupting>(std::move(volume).value());
   }
 
  private:
   struct Interrupting final : Volume {
     explicit Interrupting(std::unique_ptr<Volume> inner) : inner(std::move(inner)) {}
-    std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+    ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
       if (++reads == 3) std::raise(SIGINT);
-      return inner->Read(offset, buffer);
+      return {inner->Read(offset, buffer).delivered, Status()};
     }
     std::int64_t Size() const override { return inner->Size(); }
     std::unique_ptr<Volume> inner;

@@ -25,12 +25,11 @@ namespace {
 class SlowCard final : public Volume {
  public:
   explicit SlowCard(Volume& card) : card_(card) {}
-  std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+  ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
     std::this_thread::sleep_for(std::chrono::microseconds(300));
     return card_.Read(offset, buffer);
   }
   std::int64_t Size() const override { return card_.Size(); }
-  Status ReadStatus() const override { return card_.ReadStatus(); }
 
  private:
   Volume& card_;

@@ -335,7 +335,7 @@ INSTANTIATE_TEST_SUITE_P(Faults, RunFaultTest,
 class CheckingPlatform final : public MemoryPlatform {
  public:
   explicit CheckingPlatform(const FaultyCard& card) : card_(card) {}
-  bool RenameReplacing(const std::string& from, const std::string& to) override {
+  Status RenameReplacing(const std::string& from, const std::string& to) override {
     ParsedMap parsed = ParseRescueMap(TextOf(files.at(from)));
     EXPECT_TRUE(parsed.map && ImageHoldsWhatTheMapPromises(card_, files.at(kImage), *parsed.map));
     EXPECT_GT(syncs, syncs_at_last_replace_ + 1) << "image and map synced";
@@ -365,7 +365,7 @@ TEST(CardImagerTest, EveryMapWrittenDescribesTheSyncedImage) {
 
 TEST(CardImagerTest, CardOfUnknownSizeCreatesNothing) {
   struct NoSize final : Volume {
-    std::size_t Read(std::int64_t, std::span<std::byte>) override { return 0; }
+    ReadResult Read(std::int64_t, std::span<std::byte>) override { return {}; }
   } card;
   MemoryPlatform platform;
   EXPECT_EQ(ImageCard(card, platform, kImage, {}, nullptr, nullptr).outcome,
@@ -389,7 +389,7 @@ TEST(CardImagerTest, CombThroughOnTheImageFindsHeadersPastABadStretch) {
   EXPECT_EQ(failing.controls.lines.size(), 1u);
 
   ImageResult result =
-      ImageCard(*failing.platform.OpenVolume("E"), failing.platform, kImage, {}, nullptr, nullptr);
+      ImageCard(**failing.platform.OpenVolume("E"), failing.platform, kImage, {}, nullptr, nullptr);
   EXPECT_EQ(result.bytes_unread, 4096);
   ActionHarness on_image;
   on_image.InsertBytes(failing.platform.files.at(kImage), "F");

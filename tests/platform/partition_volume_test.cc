@@ -139,7 +139,7 @@ TEST_P(SelectPartitionTest, OpensTheVolumeTheLocationNames) {
   MemoryPlatform platform;
   Card& card = platform.Insert("E", c.disk());
   std::string why_none;
-  std::unique_ptr<Volume> volume = SelectPartition(platform.OpenVolume("E"), c.number, why_none);
+  std::unique_ptr<Volume> volume = SelectPartition(platform.OpenVolume("E").value_or(nullptr), c.number, why_none);
   EXPECT_LE(card.reads.size(), static_cast<std::size_t>(kMaxChainLength + 4));
   if (c.first_sector < 0) {
     EXPECT_EQ(volume, nullptr);
@@ -149,7 +149,7 @@ TEST_P(SelectPartitionTest, OpensTheVolumeTheLocationNames) {
   ASSERT_NE(volume, nullptr) << why_none;
   EXPECT_EQ(volume->Size(), c.sector_count * kSector);
   Bytes first(kSector);
-  ASSERT_EQ(volume->Read(0, first), first.size());
+  ASSERT_EQ(volume->Read(0, first).delivered, first.size());
   Bytes expected = c.disk();
   EXPECT_TRUE(std::equal(first.begin(), first.end(), expected.begin() + c.first_sector * kSector));
 }
@@ -236,10 +236,10 @@ TEST(SelectPartitionTest, AnUnreadableSectorZeroLeavesTheVolumeToReportIt) {
   MemoryPlatform platform;
   platform.Insert("E", Disk(LinuxThenFat16())).fault = {0, kSector};
   std::string why_none;
-  std::unique_ptr<Volume> whole = SelectPartition(platform.OpenVolume("E"), 0, why_none);
+  std::unique_ptr<Volume> whole = SelectPartition(platform.OpenVolume("E").value_or(nullptr), 0, why_none);
   ASSERT_NE(whole, nullptr);
   EXPECT_EQ(whole->Size(), kDiskSectors * kSector);
-  EXPECT_EQ(SelectPartition(platform.OpenVolume("E"), 2, why_none), nullptr);
+  EXPECT_EQ(SelectPartition(platform.OpenVolume("E").value_or(nullptr), 2, why_none), nullptr);
   EXPECT_EQ(why_none, "sector 0 cannot be read");
 }
 
@@ -264,10 +264,10 @@ TEST_P(PartitionBoundTest, DeliversOnlyThePartitionsBytes) {
   MemoryPlatform platform;
   Card& disk = platform.Insert("E", Disk(LinuxThenFat16()));
   std::string why_none;
-  std::unique_ptr<Volume> partition = SelectPartition(platform.OpenVolume("E"), 2, why_none);
+  std::unique_ptr<Volume> partition = SelectPartition(platform.OpenVolume("E").value_or(nullptr), 2, why_none);
   ASSERT_NE(partition, nullptr);
   Bytes buffer(static_cast<std::size_t>(c.length));
-  ASSERT_EQ(partition->Read(c.offset, buffer), c.delivered);
+  ASSERT_EQ(partition->Read(c.offset, buffer).delivered, c.delivered);
   Bytes expected = Disk(LinuxThenFat16());
   EXPECT_TRUE(std::equal(buffer.begin(), buffer.begin() + static_cast<std::ptrdiff_t>(c.delivered),
                          expected.begin() + 8 * kSector + std::max<std::int64_t>(c.offset, 0)));

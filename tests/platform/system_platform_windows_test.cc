@@ -27,7 +27,7 @@ void PutFile(const std::filesystem::path& path, const std::string& content) {
 }
 
 bool Write(TargetFile& file, const std::string& text) {
-  return file.Write(std::as_bytes(std::span(text.data(), text.size())));
+  return file.Write(std::as_bytes(std::span(text.data(), text.size()))).ok();
 }
 
 class WindowsPlatformTest : public ::testing::Test {
@@ -39,7 +39,7 @@ class WindowsPlatformTest : public ::testing::Test {
 TEST_F(WindowsPlatformTest, NewFileIsCreatedWithoutTrailingBlanksAndHoldsWhatWasWritten) {
   std::string name_field = "FOUND0.KVX          ";
   {
-    auto file = platform->CreateNewFile(dir.prefix() + name_field);
+    auto file = platform->CreateNewFile(dir.prefix() + name_field).value_or(nullptr);
     ASSERT_NE(file, nullptr);
     EXPECT_TRUE(Write(*file, "KVX\r\n\x1a"));
   }
@@ -51,14 +51,14 @@ TEST_F(WindowsPlatformTest, NewFileIsCreatedWithoutTrailingBlanksAndHoldsWhatWas
 TEST_F(WindowsPlatformTest, ExistingFileIsNeverReplaced) {
   PutFile(dir.path() / "FOUND0.KVX", "earlier");
   for (const char* name : {"FOUND0.KVX", "FOUND0.KVX   ", "found0.kvx"}) {
-    EXPECT_EQ(platform->CreateNewFile(dir.prefix() + name), nullptr) << name;
+    EXPECT_EQ(platform->CreateNewFile(dir.prefix() + name).value_or(nullptr), nullptr) << name;
   }
   EXPECT_EQ(ContentOf(dir.path() / "FOUND0.KVX"), "earlier");
 }
 
 TEST_F(WindowsPlatformTest, Utf8NameArrivesIntact) {
   std::string name = "M\xc3\xbc" "ller \xe2\x82\xac.KVX";  // Müller €.KVX
-  ASSERT_NE(platform->CreateNewFile(dir.prefix() + name), nullptr);
+  ASSERT_NE(platform->CreateNewFile(dir.prefix() + name).value_or(nullptr), nullptr);
   EXPECT_TRUE(std::filesystem::exists(dir.path() / std::filesystem::path(u8"Müller €.KVX")));
   EXPECT_TRUE(platform->FileExists(dir.prefix() + name));
 }
@@ -68,7 +68,7 @@ TEST_F(WindowsPlatformTest, OnlyOrdinaryFilesExist) {
   EXPECT_FALSE(platform->FileExists(dir.prefix() + "FOLDER.KVX"));
   EXPECT_FALSE(platform->FileExists(dir.prefix() + "MISSING.KVX"));
   EXPECT_FALSE(platform->FileExists(dir.prefix() + "NO-SUCH-DIR\\FOUND0.KVX"));
-  EXPECT_EQ(platform->CreateNewFile(dir.prefix() + "NO-SUCH-DIR\\FOUND0.KVX"), nullptr);
+  EXPECT_EQ(platform->CreateNewFile(dir.prefix() + "NO-SUCH-DIR\\FOUND0.KVX").value_or(nullptr), nullptr);
 }
 
 TEST_F(WindowsPlatformTest, HiddenOrSystemFileDoesNotExistButIsNotReplaced) {
@@ -80,7 +80,7 @@ TEST_F(WindowsPlatformTest, HiddenOrSystemFileDoesNotExistButIsNotReplaced) {
       GTEST_SKIP() << "this file system does not keep the hidden and system attributes";
     }
     EXPECT_FALSE(platform->FileExists(path.string())) << attribute;
-    EXPECT_EQ(platform->CreateNewFile(path.string()), nullptr) << attribute;
+    EXPECT_EQ(platform->CreateNewFile(path.string()).value_or(nullptr), nullptr) << attribute;
     EXPECT_EQ(ContentOf(path), "earlier") << attribute;
   }
 }
@@ -108,11 +108,11 @@ TEST_F(WindowsPlatformTest, AMappedLetterOpensTheImagesFatPartition) {
   DriveMap drives;
   ASSERT_FALSE(drives.Add("E=" + (dir.path() / "whole.img").string()).has_value());
   std::unique_ptr<Platform> mapped = NewSystemPlatform(drives);
-  std::unique_ptr<Volume> volume = mapped->OpenVolume("E");
+  std::unique_ptr<Volume> volume = mapped->OpenVolume("E").value_or(nullptr);
   ASSERT_NE(volume, nullptr);
   EXPECT_EQ(volume->Size(), 1024);
   std::string first(4, '\0');
-  EXPECT_EQ(volume->Read(0, std::as_writable_bytes(std::span(first.data(), first.size()))), 4u);
+  EXPECT_EQ(volume->Read(0, std::as_writable_bytes(std::span(first.data(), first.size()))).delivered, 4u);
   EXPECT_EQ(first, "PART");
   EXPECT_EQ(mapped->LocationOf("Q"), (VolumeLocation{"\\\\.\\Q:", 0}));
 }

@@ -20,12 +20,12 @@ TEST(TargetFilePosixTest, WriteAtReplacesBytesAndWriteStillAppends) {
   TempDir dir;
   const std::string path = (dir.path() / "card.img").string();
   {
-    auto file = NewSystemPlatform(DriveMap{})->CreateNewFile(path);
+    auto file = NewSystemPlatform(DriveMap{})->CreateNewFile(path).value_or(nullptr);
     ASSERT_NE(file, nullptr);
-    EXPECT_TRUE(file->Write(Bytes("abcdef")));
-    EXPECT_TRUE(file->WriteAt(1, Bytes("XY")));
-    EXPECT_TRUE(file->Write(Bytes("g")));
-    EXPECT_TRUE(file->WriteAt(6, Bytes("Z")));
+    EXPECT_TRUE(file->Write(Bytes("abcdef")).ok());
+    EXPECT_TRUE(file->WriteAt(1, Bytes("XY")).ok());
+    EXPECT_TRUE(file->Write(Bytes("g")).ok());
+    EXPECT_TRUE(file->WriteAt(6, Bytes("Z")).ok());
   }
   std::ifstream in(path, std::ios::binary);
   EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "aXYdefZ");
@@ -46,17 +46,17 @@ TEST(SystemFilesTest, UpdateKeepsTheFileAndAppendsAtItsEnd) {
   MakeFile(path, "abc");
   auto platform = NewSystemPlatform(DriveMap{});
   {
-    auto file = platform->OpenFileToUpdate(path);
+    auto file = platform->OpenFileToUpdate(path).value_or(nullptr);
     ASSERT_NE(file, nullptr);
-    EXPECT_TRUE(file->Write(Bytes("de")));
-    EXPECT_TRUE(file->WriteAt(0, Bytes("X")));
-    EXPECT_TRUE(file->Sync());
+    EXPECT_TRUE(file->Write(Bytes("de")).ok());
+    EXPECT_TRUE(file->WriteAt(0, Bytes("X")).ok());
+    EXPECT_TRUE(file->Sync().ok());
   }
   EXPECT_EQ(Content(path), "Xbcde");
-  auto read = platform->OpenFileToRead(path);
+  auto read = platform->OpenFileToRead(path).value_or(nullptr);
   ASSERT_NE(read, nullptr);
   std::string back(8, '.');
-  EXPECT_EQ(read->Read(1, std::as_writable_bytes(std::span(back))), 4u);
+  EXPECT_EQ(read->Read(1, std::as_writable_bytes(std::span(back))).delivered, 4u);
   EXPECT_EQ(back.substr(0, 4), "bcde");
 }
 
@@ -64,10 +64,12 @@ TEST(SystemFilesTest, OpensRefuseAMissingFileAndAFolderWithTheReason) {
   TempDir dir;
   auto platform = NewSystemPlatform(DriveMap{});
   for (const std::string& path : {(dir.path() / "missing").string(), dir.path().string()}) {
-    EXPECT_EQ(platform->OpenFileToRead(path), nullptr) << path;
-    EXPECT_FALSE(platform->LastFailure().ok()) << path;
-    EXPECT_EQ(platform->OpenFileToUpdate(path), nullptr) << path;
-    EXPECT_FALSE(platform->LastFailure().ok()) << path;
+    auto read = platform->OpenFileToRead(path);
+    EXPECT_FALSE(read.ok()) << path;
+    EXPECT_FALSE(read.status().ok()) << path;
+    auto update = platform->OpenFileToUpdate(path);
+    EXPECT_FALSE(update.ok()) << path;
+    EXPECT_FALSE(update.status().ok()) << path;
   }
 }
 
@@ -78,11 +80,12 @@ TEST(SystemFilesTest, RenameReplacingPutsTheNewFileInTheOldOnesPlace) {
   MakeFile(old_file, "old");
   MakeFile(new_file, "new");
   auto platform = NewSystemPlatform(DriveMap{});
-  EXPECT_TRUE(platform->RenameReplacing(new_file, old_file));
+  EXPECT_TRUE(platform->RenameReplacing(new_file, old_file).ok());
   EXPECT_EQ(Content(old_file), "new");
   EXPECT_FALSE(std::filesystem::exists(new_file));
-  EXPECT_FALSE(platform->RenameReplacing(new_file, old_file));
-  EXPECT_EQ(platform->LastFailure().code(), Status::Code::kNotFound);
+  const Status renamed = platform->RenameReplacing(new_file, old_file);
+  EXPECT_FALSE(renamed.ok());
+  EXPECT_EQ(renamed.code(), Status::Code::kNotFound);
 }
 
 }  // namespace

@@ -14,7 +14,7 @@ namespace {
 std::int64_t SizeOf(const std::string& path) {
   DriveMap drives;
   EXPECT_EQ(drives.Add("E=" + path), std::nullopt);
-  auto volume = NewSystemPlatform(drives)->OpenVolume("E");
+  auto volume = NewSystemPlatform(drives)->OpenVolume("E").value_or(nullptr);
   if (volume == nullptr) {
     ADD_FAILURE() << "cannot open " << path;
     return -2;

@@ -157,15 +157,16 @@ INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
 class MovingLettersPlatform : public MemoryPlatform {
  public:
   std::map<std::string, std::string> letters;  // letter -> card path
-  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
+  Result<std::unique_ptr<Volume>> OpenVolume(const std::string& letter) override {
     std::optional<VolumeLocation> location = LocationOf(letter);
-    return location ? OpenVolumeAt(*location) : nullptr;
+    if (!location) return Status(Status::Code::kNotMapped, letter, "");
+    return OpenVolumeAt(*location);
   }
   std::optional<VolumeLocation> LocationOf(const std::string& letter) override {
     if (!letters.count(letter)) return std::nullopt;
     return VolumeLocation{letters[letter], 0};
   }
-  std::unique_ptr<Volume> OpenVolumeAt(const VolumeLocation& location) override {
+  Result<std::unique_ptr<Volume>> OpenVolumeAt(const VolumeLocation& location) override {
     return MemoryPlatform::OpenVolume(location.path);
   }
 };
@@ -211,7 +212,7 @@ TEST_P(CardCopyTest, WritesTheBytesOfASectorBySectorCopy) {
   memory.whole_read_fails = whole_read_fails;
   memory.Insert("E", PatternBytes(c.card_length)).fault = c.fault;
   CardVolume card;
-  card.VolumeHandle = memory.OpenVolume("E");
+  card.VolumeHandle = memory.OpenVolume("E").value_or(nullptr);
   Bytes expected, sector(512);
   for (std::int64_t at = c.offset, left = c.count; left > 0; at += 512, left -= 512) {
     auto got = static_cast<std::int64_t>(ReadCard(card, at, sector));
@@ -221,7 +222,7 @@ TEST_P(CardCopyTest, WritesTheBytesOfASectorBySectorCopy) {
   memory.CardOf("E").reads.clear();
   std::vector<std::byte> buffer(static_cast<std::size_t>(c.chunk), std::byte{0xEE});
   std::vector<std::int64_t> progress{0};
-  EXPECT_EQ(CopyFromCard(card, c.offset, c.count, *memory.CreateNewFile("out"), buffer,
+  EXPECT_EQ(CopyFromCard(card, c.offset, c.count, **memory.CreateNewFile("out"), buffer,
                          [&](std::int64_t done) {
                            progress.push_back(done);
                            return true;

@@ -177,7 +177,7 @@ TEST(CardNeverWrittenPosixTest, TheRawVolumeIsOpenForReadingOnly) {
   ASSERT_TRUE(CardImage(CardImage::Layout::kG1, 4096).WriteTo(image.string()));
   DriveMap drives;
   ASSERT_EQ(drives.Add("E=" + image.string()), std::nullopt);
-  auto volume = NewSystemPlatform(drives)->OpenVolume("E");
+  auto volume = NewSystemPlatform(drives)->OpenVolume("E").value_or(nullptr);
   ASSERT_NE(volume, nullptr);
   int descriptors_on_the_image = 0;
   for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {

@@ -28,15 +28,14 @@ class FaultyCard final : public Volume {
     for (std::byte& b : bytes) b = static_cast<std::byte>(rng() | 1);
   }
 
-  std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+  ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
     reads.emplace_back(offset, buffer.size());
-    status_ = Status();
+    Status status;
     if (reads.size() > gone_after_reads) {
-      status_ = Status(Status::Code::kDeviceGone, "card", "No such device");
-      return 0;
+      return {0, Status(Status::Code::kDeviceGone, "card", "No such device")};
     }
     auto size = static_cast<std::int64_t>(bytes.size());
-    if (offset < 0 || offset >= size) return 0;
+    if (offset < 0 || offset >= size) return {};
     std::int64_t end = std::min(offset + static_cast<std::int64_t>(buffer.size()), size);
     std::int64_t delivered_end = end;
     for (auto it = failures.lower_bound(offset / 512);
@@ -45,14 +44,13 @@ class FaultyCard final : public Volume {
       if (it->second > 0) --it->second;
       delivered_end = std::min(delivered_end, it->first * 512);
     }
-    if (delivered_end < end) status_ = Status(Status::Code::kIoError, "card", "I/O error");
-    if (whole_read_fails && delivered_end < end) return 0;
+    if (delivered_end < end) status = Status(Status::Code::kIoError, "card", "I/O error");
+    if (whole_read_fails && delivered_end < end) return {0, status};
     std::memcpy(buffer.data(), bytes.data() + offset,
                 static_cast<std::size_t>(delivered_end - offset));
-    return static_cast<std::size_t>(delivered_end - offset);
+    return {static_cast<std::size_t>(delivered_end - offset), status};
   }
   std::int64_t Size() const override { return static_cast<std::int64_t>(bytes.size()); }
-  Status ReadStatus() const override { return status_; }
 
   // Sectors [first_sector, end_sector) fail their next `reads` reads.
   void Fail(std::int64_t first_sector, std::int64_t end_sector, int reads_failed = kAlways) {

@@ -17,11 +17,11 @@ class MemoryVolume final : public Volume {
   }
   ~MemoryVolume() override { --*open_count_; }
 
-  std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+  ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
     card_.reads.emplace_back(offset, buffer.size());
-    read_status_ = Status();
+    Status read_status;
     auto size = static_cast<std::int64_t>(card_.bytes.size());
-    if (offset < 0 || offset >= size) return 0;
+    if (offset < 0 || offset >= size) return {};
     std::int64_t end = std::min<std::int64_t>(offset + static_cast<std::int64_t>(buffer.size()), size);
     UnstableRange& unstable = card_.unstable;
     const bool changed = offset < unstable.to && end > unstable.from && unstable.reads++ > 0;
@@ -34,22 +34,20 @@ class MemoryVolume final : public Volume {
       end = std::max(offset, unstable.from);
       failed = true;
     }
-    if (failed) read_status_ = Status(Status::Code::kIoError, "card", "Input/output error");
+    if (failed) read_status = Status(Status::Code::kIoError, "card", "Input/output error");
     std::memcpy(buffer.data(), card_.bytes.data() + offset, static_cast<std::size_t>(end - offset));
     if (changed && !unstable.fails) {
       for (std::int64_t at = std::max(offset, unstable.from); at < std::min(end, unstable.to); ++at) {
         buffer[static_cast<std::size_t>(at - offset)] ^= std::byte{0xFF};
       }
     }
-    return static_cast<std::size_t>(end - offset);
+    return {static_cast<std::size_t>(end - offset), read_status};
   }
 
   std::int64_t Size() const override { return static_cast<std::int64_t>(card_.bytes.size()); }
-  Status ReadStatus() const override { return read_status_; }
 
  private:
   Card& card_;
-  Status read_status_;
   std::shared_ptr<int> open_count_;
 };
 
@@ -58,7 +56,7 @@ class MemoryTarget final : public TargetFile {
   MemoryTarget(std::vector<std::byte>& bytes, MemoryPlatform& platform)
       : bytes_(bytes), platform_(platform) {}
 
-  bool Write(std::span<const std::byte> bytes) override {
+  Status Write(std::span<const std::byte> bytes) override {
     std::int64_t used = 0;
     for (const auto& [path, content] : platform_.files) used += std::ssize(content);
     auto room = static_cast<std::size_t>(std::max<std::int64_t>(
@@ -72,28 +70,27 @@ class MemoryTarget final : public TargetFile {
         damaged < std::ssize(bytes_)) {
       bytes_[static_cast<std::size_t>(damaged)] ^= std::byte{0xFF};
     }
-    if (put < bytes.size()) write_status_ = Status(Status::Code::kNoSpace, "target", "");
-    return put == bytes.size();
+    if (put < bytes.size()) return Status(Status::Code::kNoSpace, "target", "");
+    return Status();
   }
 
-  Status WriteStatus() const override { return write_status_; }
-
-  bool Sync() override {
+  Status Sync() override {
     ++platform_.syncs;
-    return true;
+    return Status();
   }
 
-  bool WriteAt(std::int64_t offset, std::span<const std::byte> bytes) override {
+  Status WriteAt(std::int64_t offset, std::span<const std::byte> bytes) override {
     auto end = offset + static_cast<std::int64_t>(bytes.size());
-    if (offset < 0 || end > static_cast<std::int64_t>(bytes_.size())) return false;
+    if (offset < 0 || end > static_cast<std::int64_t>(bytes_.size())) {
+      return Status(Status::Code::kOther, "target", "");
+    }
     std::copy(bytes.begin(), bytes.end(), bytes_.begin() + offset);
-    return true;
+    return Status();
   }
 
  private:
   std::vector<std::byte>& bytes_;
   MemoryPlatform& platform_;
-  Status write_status_;
 };
 
 // A file of the platform's `files`, read like a volume.
@@ -101,13 +98,13 @@ class MemoryFileVolume final : public Volume {
  public:
   explicit MemoryFileVolume(const std::vector<std::byte>& bytes) : bytes_(bytes) {}
 
-  std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+  ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
     auto size = static_cast<std::int64_t>(bytes_.size());
-    if (offset < 0 || offset >= size) return 0;
+    if (offset < 0 || offset >= size) return {};
     auto n = static_cast<std::size_t>(
         std::min<std::int64_t>(static_cast<std::int64_t>(buffer.size()), size - offset));
     std::memcpy(buffer.data(), bytes_.data() + offset, n);
-    return n;
+    return {n, Status()};
   }
 
   std::int64_t Size() const override { return static_cast<std::int64_t>(bytes_.size()); }
@@ -126,12 +123,9 @@ Card& MemoryPlatform::Insert(const std::string& letter, std::vector<std::byte> b
   return inserted;
 }
 
-std::unique_ptr<Volume> MemoryPlatform::OpenVolume(const std::string& letter) {
+Result<std::unique_ptr<Volume>> MemoryPlatform::OpenVolume(const std::string& letter) {
   auto it = cards_.find(letter);
-  if (it == cards_.end()) {
-    last_failure_ = Status(Status::Code::kNotMapped, letter, "");
-    return nullptr;
-  }
+  if (it == cards_.end()) return Status(Status::Code::kNotMapped, letter, "");
   ++opens_;
   return std::make_unique<MemoryVolume>(*it->second, open_volumes_);
 }
@@ -154,46 +148,36 @@ std::optional<std::string> MemoryPlatform::ReadSmallFile(const std::string& path
   return std::string(reinterpret_cast<const char*>(it->second.data()), it->second.size());
 }
 
-std::unique_ptr<TargetFile> MemoryPlatform::CreateNewFile(const std::string& path) {
+Result<std::unique_ptr<TargetFile>> MemoryPlatform::CreateNewFile(const std::string& path) {
   std::string name = WithoutTrailingBlanks(path);
   if (files.count(name) ||
       std::find(blocked_paths.begin(), blocked_paths.end(), name) != blocked_paths.end()) {
-    last_failure_ = files.count(name) ? Status(Status::Code::kExists, name, "File exists")
-                                      : Status(Status::Code::kPermissionDenied, name, "");
-    return nullptr;
+    return files.count(name) ? Status(Status::Code::kExists, name, "File exists")
+                             : Status(Status::Code::kPermissionDenied, name, "");
   }
   created.push_back(name);
   return std::make_unique<MemoryTarget>(files[name], *this);
 }
 
-std::unique_ptr<Volume> MemoryPlatform::OpenFileToRead(const std::string& path) {
+Result<std::unique_ptr<Volume>> MemoryPlatform::OpenFileToRead(const std::string& path) {
   auto it = files.find(path);
-  if (it == files.end()) {
-    last_failure_ = Status(Status::Code::kNotFound, path, "No such file or directory");
-    return nullptr;
-  }
+  if (it == files.end()) return Status(Status::Code::kNotFound, path, "No such file or directory");
   return std::make_unique<MemoryFileVolume>(it->second);
 }
 
-std::unique_ptr<TargetFile> MemoryPlatform::OpenFileToUpdate(const std::string& path) {
+Result<std::unique_ptr<TargetFile>> MemoryPlatform::OpenFileToUpdate(const std::string& path) {
   auto it = files.find(path);
-  if (it == files.end()) {
-    last_failure_ = Status(Status::Code::kNotFound, path, "No such file or directory");
-    return nullptr;
-  }
+  if (it == files.end()) return Status(Status::Code::kNotFound, path, "No such file or directory");
   return std::make_unique<MemoryTarget>(it->second, *this);
 }
 
-bool MemoryPlatform::RenameReplacing(const std::string& from, const std::string& to) {
+Status MemoryPlatform::RenameReplacing(const std::string& from, const std::string& to) {
   auto it = files.find(from);
-  if (it == files.end()) {
-    last_failure_ = Status(Status::Code::kNotFound, from, "No such file or directory");
-    return false;
-  }
+  if (it == files.end()) return Status(Status::Code::kNotFound, from, "No such file or directory");
   std::vector<std::byte> bytes = std::move(it->second);
   files.erase(it);
   files[to] = std::move(bytes);
-  return true;
+  return Status();
 }
 
 }  // namespace kvx::testing

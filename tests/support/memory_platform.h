@@ -66,27 +66,25 @@ class MemoryPlatform : public Platform {
   std::vector<std::string> created;  // paths created, in order
   std::vector<std::string> existence_checks;
 
-  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override;
+  Result<std::unique_ptr<Volume>> OpenVolume(const std::string& letter) override;
   bool FileExists(const std::string& path) override;
   bool DirectoryExists(const std::string& path) override;
-  std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override;
+  Result<std::unique_ptr<TargetFile>> CreateNewFile(const std::string& path) override;
   // A file of `files`, as written so far.
   std::optional<std::string> ReadSmallFile(const std::string& path,
                                            std::int64_t max_bytes) override;
   // A file of `files`, read or continued in place; a replace moves it.
-  std::unique_ptr<Volume> OpenFileToRead(const std::string& path) override;
-  std::unique_ptr<TargetFile> OpenFileToUpdate(const std::string& path) override;
-  bool RenameReplacing(const std::string& from, const std::string& to) override;
+  Result<std::unique_ptr<Volume>> OpenFileToRead(const std::string& path) override;
+  Result<std::unique_ptr<TargetFile>> OpenFileToUpdate(const std::string& path) override;
+  Status RenameReplacing(const std::string& from, const std::string& to) override;
   int syncs = 0;  // Sync calls on any target
   LocalTime now{2026, 12, 6, 9, 5, 7};
   LocalTime Now() override { return now; }
-  Status LastFailure() const override { return last_failure_; }
 
  private:
   std::map<std::string, std::unique_ptr<Card>> cards_;
   std::shared_ptr<int> open_volumes_ = std::make_shared<int>(0);
   int opens_ = 0;
-  Status last_failure_;
 };
 
 }  // namespace kvx::testing

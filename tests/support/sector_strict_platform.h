@@ -20,22 +20,22 @@ class SectorStrictPlatform : public MemoryPlatform {
   // Reads refused for their offset or length.
   int refused_reads = 0;
 
-  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
-    std::unique_ptr<Volume> volume = MemoryPlatform::OpenVolume(letter);
+  Result<std::unique_ptr<Volume>> OpenVolume(const std::string& letter) override {
+    Result<std::unique_ptr<Volume>> volume = MemoryPlatform::OpenVolume(letter);
     if (!volume || !strict) return volume;
-    return std::make_unique<StrictVolume>(std::move(volume), refused_reads);
+    return std::make_unique<StrictVolume>(std::move(volume).value(), refused_reads);
   }
 
  private:
   struct StrictVolume final : Volume {
     StrictVolume(std::unique_ptr<Volume> inner, int& refused) : inner(std::move(inner)), refused(refused) {}
-    std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+    ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
       auto length = static_cast<std::int64_t>(buffer.size());
       if (offset % kSectorSize != 0 || length % kSectorSize != 0) {
         ++refused;
-        return 0;
+        return {};
       }
-      return inner->Read(offset, buffer);
+      return {inner->Read(offset, buffer).delivered, Status()};
     }
     std::int64_t Size() const override { return inner->Size(); }
     std::unique_ptr<Volume> inner;

@@ -14,7 +14,7 @@ StraightforwardCombResult StraightforwardComb(Volume& card) {
   StraightforwardCombResult result;
   for (std::int64_t at = kFirstCombedOffset; result.headers.size() < kMostFiles; at += 512) {
     result.last_offset = at;
-    if (card.Read(at, block) != block.size()) break;
+    if (card.Read(at, block).delivered != block.size()) break;
     if (IsFileHeader(block)) result.headers.push_back({at, FileHeaderLength(block)});
   }
   return result;

@@ -54,19 +54,19 @@ class PosixVolume final : public Volume {
   PosixVolume(const PosixVolume&) = delete;
   PosixVolume& operator=(const PosixVolume&) = delete;
 
-  std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
-    read_status_ = Status();
-    if (offset < 0) return 0;
-    std::size_t done = 0;
-    while (done < buffer.size()) {
+  ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
+    ReadResult result;
+    if (offset < 0) return result;
+    while (result.delivered < buffer.size()) {
+      const std::size_t done = result.delivered;
       ssize_t got = ::pread(fd_, buffer.data() + done, buffer.size() - done,
                             static_cast<off_t>(offset + static_cast<std::int64_t>(done)));
       if (ShouldRetry(got)) continue;
-      if (got < 0) read_status_ = StatusFromErrno(errno, path_);
+      if (got < 0) result.status = StatusFromErrno(errno, path_);
       if (got <= 0) break;
-      done += static_cast<std::size_t>(got);
+      result.delivered += static_cast<std::size_t>(got);
     }
-    return done;
+    return result;
   }
 
   // A card image's file length, or a block device's, which fstat gives as 0.
@@ -78,12 +78,9 @@ class PosixVolume final : public Volume {
     return -1;
   }
 
-  Status ReadStatus() const override { return read_status_; }
-
  private:
   int fd_;
   std::string path_;
-  Status read_status_;
 };
 
 class PosixTargetFile final : public TargetFile {
@@ -93,7 +90,7 @@ class PosixTargetFile final : public TargetFile {
   PosixTargetFile(const PosixTargetFile&) = delete;
   PosixTargetFile& operator=(const PosixTargetFile&) = delete;
 
-  bool Write(std::span<const std::byte> bytes) override {
+  Status Write(std::span<const std::byte> bytes) override {
     std::size_t done = 0;
     while (done < bytes.size()) {
       ssize_t put = ::write(fd_, bytes.data() + done, bytes.size() - done);
@@ -101,10 +98,10 @@ class PosixTargetFile final : public TargetFile {
       if (put <= 0) return Failed(put);
       done += static_cast<std::size_t>(put);
     }
-    return true;
+    return Status();
   }
 
-  bool WriteAt(std::int64_t offset, std::span<const std::byte> bytes) override {
+  Status WriteAt(std::int64_t offset, std::span<const std::byte> bytes) override {
     std::size_t done = 0;
     while (done < bytes.size()) {
       ssize_t put = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
@@ -113,13 +110,12 @@ class PosixTargetFile final : public TargetFile {
       if (put <= 0) return Failed(put);
       done += static_cast<std::size_t>(put);
     }
-    return true;
+    return Status();
   }
 
-  bool Sync() override {
-    if (::fsync(fd_) == 0) return true;
-    write_status_ = StatusFromErrno(errno, path_);
-    return false;
+  Status Sync() override {
+    if (::fsync(fd_) == 0) return Status();
+    return StatusFromErrno(errno, path_);
   }
 
   // A failure here shows in the next Sync.
@@ -129,18 +125,14 @@ class PosixTargetFile final : public TargetFile {
 #endif
   }
 
-  Status WriteStatus() const override { return write_status_; }
-
  private:
   // A write that put nothing and gave no error: the device took no more.
-  bool Failed(ssize_t put) {
-    write_status_ = put < 0 ? StatusFromErrno(errno, path_) : StatusFromErrno(ENOSPC, path_);
-    return false;
+  Status Failed(ssize_t put) const {
+    return put < 0 ? StatusFromErrno(errno, path_) : StatusFromErrno(ENOSPC, path_);
   }
 
   int fd_;
   std::string path_;
-  Status write_status_;
 };
 
 // Opens a card path for reading only. O_NONBLOCK keeps a FIFO from hanging the
@@ -220,12 +212,9 @@ class PosixPlatform final : public Platform {
  public:
   explicit PosixPlatform(DriveMap drive_map) : drive_map_(std::move(drive_map)) {}
 
-  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
+  Result<std::unique_ptr<Volume>> OpenVolume(const std::string& letter) override {
     std::optional<VolumeLocation> location = LocationOf(letter);
-    if (!location) {
-      last_failure_ = Status(Status::Code::kNotMapped, letter, "");
-      return nullptr;
-    }
+    if (!location) return Status(Status::Code::kNotMapped, letter, "");
     return OpenVolumeAt(*location);
   }
 
@@ -233,16 +222,15 @@ class PosixPlatform final : public Platform {
     return (drive_map_.empty() ? RemovableDriveMap() : drive_map_).LocationOf(letter);
   }
 
-  std::unique_ptr<Volume> OpenVolumeAt(const VolumeLocation& location) override {
-    int fd = OpenCardReadOnly(location.path, last_failure_);
-    if (fd < 0) return nullptr;
+  Result<std::unique_ptr<Volume>> OpenVolumeAt(const VolumeLocation& location) override {
+    Status why;
+    int fd = OpenCardReadOnly(location.path, why);
+    if (fd < 0) return why;
     std::string why_none;
     std::unique_ptr<Volume> volume =
         SelectPartition(std::make_unique<PosixVolume>(fd, location.path), location.partition,
                         why_none);
-    if (volume == nullptr) {
-      last_failure_ = Status(Status::Code::kOther, LocationText(location), why_none);
-    }
+    if (volume == nullptr) return Status(Status::Code::kOther, LocationText(location), why_none);
     return volume;
   }
 
@@ -256,8 +244,6 @@ class PosixPlatform final : public Platform {
     std::optional<VolumeLocation> location = LocationOf(letter);
     return location ? letter + ": " + LocationText(*location) : LetterNamesNoCard(letter);
   }
-
-  Status LastFailure() const override { return last_failure_; }
 
   bool FileExists(const std::string& path) override {
     struct stat st {};
@@ -279,34 +265,32 @@ class PosixPlatform final : public Platform {
     return content;
   }
 
-  std::unique_ptr<Volume> OpenFileToRead(const std::string& path) override {
-    int fd = OpenOrdinaryFile(path, O_RDONLY, last_failure_);
-    if (fd < 0) return nullptr;
+  Result<std::unique_ptr<Volume>> OpenFileToRead(const std::string& path) override {
+    Status why;
+    int fd = OpenOrdinaryFile(path, O_RDONLY, why);
+    if (fd < 0) return why;
     return std::make_unique<PosixVolume>(fd, path);
   }
 
-  std::unique_ptr<TargetFile> OpenFileToUpdate(const std::string& path) override {
-    int fd = OpenOrdinaryFile(path, O_WRONLY, last_failure_);
-    if (fd < 0) return nullptr;
+  Result<std::unique_ptr<TargetFile>> OpenFileToUpdate(const std::string& path) override {
+    Status why;
+    int fd = OpenOrdinaryFile(path, O_WRONLY, why);
+    if (fd < 0) return why;
     if (::lseek(fd, 0, SEEK_END) < 0) {
-      last_failure_ = StatusFromErrno(errno, path);
+      why = StatusFromErrno(errno, path);
       ::close(fd);
-      return nullptr;
+      return why;
     }
     return std::make_unique<PosixTargetFile>(fd, path);
   }
 
-  bool RenameReplacing(const std::string& from, const std::string& to) override {
+  Status RenameReplacing(const std::string& from, const std::string& to) override {
     if (!IsWholePath(from) || !IsWholePath(to)) {
-      last_failure_ = Status(Status::Code::kOther, to, "the name holds a NUL character");
-      return false;
+      return Status(Status::Code::kOther, to, "the name holds a NUL character");
     }
-    if (::rename(from.c_str(), to.c_str()) != 0) {
-      last_failure_ = StatusFromErrno(errno, to);
-      return false;
-    }
+    if (::rename(from.c_str(), to.c_str()) != 0) return StatusFromErrno(errno, to);
     SyncDirectoryOf(to);
-    return true;
+    return Status();
   }
 
   bool DirectoryExists(const std::string& path) override {
@@ -314,23 +298,18 @@ class PosixPlatform final : public Platform {
     return IsWholePath(path) && ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
 
-  std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override {
+  Result<std::unique_ptr<TargetFile>> CreateNewFile(const std::string& path) override {
     if (!IsWholePath(path)) {
-      last_failure_ = Status(Status::Code::kOther, path, "the name holds a NUL character");
-      return nullptr;
+      return Status(Status::Code::kOther, path, "the name holds a NUL character");
     }
     const std::string name = WithoutTrailingBlanks(path);
     int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
-    if (fd < 0) {
-      last_failure_ = StatusFromErrno(errno, name);
-      return nullptr;
-    }
+    if (fd < 0) return StatusFromErrno(errno, name);
     return std::make_unique<PosixTargetFile>(fd, name);
   }
 
  private:
   DriveMap drive_map_;
-  Status last_failure_;
 };
 
 }  // namespace

@@ -93,10 +93,10 @@ class WindowsVolume final : public Volume {
  public:
   WindowsVolume(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
 
-  std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
-    read_status_ = Status();
-    if (offset < 0) return 0;
-    std::size_t done = 0;
+  ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
+    ReadResult result;
+    if (offset < 0) return result;
+    std::size_t& done = result.delivered;
     while (done < buffer.size()) {
       LARGE_INTEGER position;
       position.QuadPart = offset + static_cast<std::int64_t>(done);
@@ -104,13 +104,13 @@ class WindowsVolume final : public Volume {
       DWORD got = 0;
       if (!SetFilePointerEx(handle_.get(), position, nullptr, FILE_BEGIN) ||
           !ReadFile(handle_.get(), buffer.data() + done, wanted, &got, nullptr)) {
-        read_status_ = StatusFromError(GetLastError(), path_);
+        result.status = StatusFromError(GetLastError(), path_);
         break;
       }
       if (got == 0) break;
       done += got;
     }
-    return done;
+    return result;
   }
 
   // A raw volume answers the disk's length query; an ordinary file (a card
@@ -127,19 +127,16 @@ class WindowsVolume final : public Volume {
     return -1;
   }
 
-  Status ReadStatus() const override { return read_status_; }
-
  private:
   HandleOwner handle_;
   std::string path_;
-  Status read_status_;
 };
 
 class WindowsTargetFile final : public TargetFile {
  public:
   WindowsTargetFile(HANDLE handle, std::string path) : handle_(handle), path_(std::move(path)) {}
 
-  bool Write(std::span<const std::byte> bytes) override {
+  Status Write(std::span<const std::byte> bytes) override {
     std::size_t done = 0;
     while (done < bytes.size()) {
       DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - done, 1u << 30));
@@ -149,12 +146,12 @@ class WindowsTargetFile final : public TargetFile {
       }
       done += put;
     }
-    return true;
+    return Status();
   }
 
   // A positioned WriteFile moves the file pointer; it goes back to the end,
   // where Write appends.
-  bool WriteAt(std::int64_t offset, std::span<const std::byte> bytes) override {
+  Status WriteAt(std::int64_t offset, std::span<const std::byte> bytes) override {
     std::size_t done = 0;
     bool written = true;
     while (written && done < bytes.size()) {
@@ -168,30 +165,29 @@ class WindowsTargetFile final : public TargetFile {
       written = WriteFile(handle_.get(), bytes.data() + done, wanted, &put, &at) && put > 0;
       done += put;
     }
-    if (!written) Failed();
+    Status status = written ? Status() : Failed();
     LARGE_INTEGER none{};
-    return SetFilePointerEx(handle_.get(), none, nullptr, FILE_END) && written;
+    // Where the write failed, that is the failure told; else the pointer's own.
+    if (!SetFilePointerEx(handle_.get(), none, nullptr, FILE_END) && status.ok()) {
+      status = StatusFromError(GetLastError(), path_);
+    }
+    return status;
   }
 
-  bool Sync() override {
-    if (FlushFileBuffers(handle_.get())) return true;
-    write_status_ = StatusFromError(GetLastError(), path_);
-    return false;
+  Status Sync() override {
+    if (FlushFileBuffers(handle_.get())) return Status();
+    return StatusFromError(GetLastError(), path_);
   }
-
-  Status WriteStatus() const override { return write_status_; }
 
  private:
   // A write that put nothing and gave no error: the device took no more.
-  bool Failed() {
+  Status Failed() const {
     DWORD error = GetLastError();
-    write_status_ = StatusFromError(error == ERROR_SUCCESS ? ERROR_DISK_FULL : error, path_);
-    return false;
+    return StatusFromError(error == ERROR_SUCCESS ? ERROR_DISK_FULL : error, path_);
   }
 
   HandleOwner handle_;
   std::string path_;
-  Status write_status_;
 };
 
 // The only access the card is ever opened with: reading, never writing.
@@ -204,9 +200,10 @@ class WindowsPlatform final : public Platform {
  public:
   explicit WindowsPlatform(DriveMap drive_map) : drive_map_(std::move(drive_map)) {}
 
-  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
+  Result<std::unique_ptr<Volume>> OpenVolume(const std::string& letter) override {
     std::optional<VolumeLocation> location = LocationOf(letter);
-    return location ? OpenVolumeAt(*location) : nullptr;
+    if (!location) return Status(Status::Code::kNotMapped, letter, "");
+    return OpenVolumeAt(*location);
   }
 
   std::optional<VolumeLocation> LocationOf(const std::string& letter) override {
@@ -215,7 +212,7 @@ class WindowsPlatform final : public Platform {
     return VolumeLocation{"\\\\.\\" + letter + ":", 0};
   }
 
-  std::unique_ptr<Volume> OpenVolumeAt(const VolumeLocation& location) override {
+  Result<std::unique_ptr<Volume>> OpenVolumeAt(const VolumeLocation& location) override {
     std::wstring path = Widen(location.path);
     HANDLE handle =
         CreateFileW(path.c_str(), kCardAccess, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
@@ -225,17 +222,12 @@ class WindowsPlatform final : public Platform {
       handle = CreateFileW(path.c_str(), kCardAccess, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                            OPEN_EXISTING, 0, nullptr);
     }
-    if (handle == INVALID_HANDLE_VALUE) {
-      last_failure_ = StatusFromError(GetLastError(), location.path);
-      return nullptr;
-    }
+    if (handle == INVALID_HANDLE_VALUE) return StatusFromError(GetLastError(), location.path);
     std::string why_none;
     std::unique_ptr<Volume> volume =
         SelectPartition(std::make_unique<WindowsVolume>(handle, location.path), location.partition,
                         why_none);
-    if (volume == nullptr) {
-      last_failure_ = Status(Status::Code::kOther, LocationText(location), why_none);
-    }
+    if (volume == nullptr) return Status(Status::Code::kOther, LocationText(location), why_none);
     return volume;
   }
 
@@ -243,8 +235,6 @@ class WindowsPlatform final : public Platform {
     std::optional<VolumeLocation> location = LocationOf(letter);
     return location ? letter + ": " + LocationText(*location) : LetterNamesNoCard(letter);
   }
-
-  Status LastFailure() const override { return last_failure_; }
 
   std::optional<std::string> ReadSmallFile(const std::string& path,
                                            std::int64_t max_bytes) override {
@@ -271,35 +261,35 @@ class WindowsPlatform final : public Platform {
     return content;
   }
 
-  std::unique_ptr<Volume> OpenFileToRead(const std::string& path) override {
-    HANDLE handle = OpenOrdinaryFile(path, GENERIC_READ, FILE_SHARE_READ);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  Result<std::unique_ptr<Volume>> OpenFileToRead(const std::string& path) override {
+    Status why;
+    HANDLE handle = OpenOrdinaryFile(path, GENERIC_READ, FILE_SHARE_READ, why);
+    if (handle == INVALID_HANDLE_VALUE) return why;
     return std::make_unique<WindowsVolume>(handle, path);
   }
 
-  std::unique_ptr<TargetFile> OpenFileToUpdate(const std::string& path) override {
-    HANDLE handle = OpenOrdinaryFile(path, GENERIC_WRITE, 0);
-    if (handle == INVALID_HANDLE_VALUE) return nullptr;
+  Result<std::unique_ptr<TargetFile>> OpenFileToUpdate(const std::string& path) override {
+    Status why;
+    HANDLE handle = OpenOrdinaryFile(path, GENERIC_WRITE, 0, why);
+    if (handle == INVALID_HANDLE_VALUE) return why;
     LARGE_INTEGER none{};
     if (!SetFilePointerEx(handle, none, nullptr, FILE_END)) {
-      last_failure_ = StatusFromError(GetLastError(), path);
+      why = StatusFromError(GetLastError(), path);
       CloseHandle(handle);
-      return nullptr;
+      return why;
     }
     return std::make_unique<WindowsTargetFile>(handle, path);
   }
 
-  bool RenameReplacing(const std::string& from, const std::string& to) override {
+  Status RenameReplacing(const std::string& from, const std::string& to) override {
     if (!IsWholePath(from) || !IsWholePath(to)) {
-      last_failure_ = Status(Status::Code::kOther, to, "the name holds a NUL character");
-      return false;
+      return Status(Status::Code::kOther, to, "the name holds a NUL character");
     }
     if (MoveFileExW(Widen(from).c_str(), Widen(to).c_str(),
                     MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-      return true;
+      return Status();
     }
-    last_failure_ = StatusFromError(GetLastError(), to);
-    return false;
+    return StatusFromError(GetLastError(), to);
   }
 
   bool DirectoryExists(const std::string& path) override {
@@ -325,34 +315,30 @@ class WindowsPlatform final : public Platform {
     return exists;
   }
 
-  std::unique_ptr<TargetFile> CreateNewFile(const std::string& path) override {
+  Result<std::unique_ptr<TargetFile>> CreateNewFile(const std::string& path) override {
     if (!IsWholePath(path)) {
-      last_failure_ = Status(Status::Code::kOther, path, "the name holds a NUL character");
-      return nullptr;
+      return Status(Status::Code::kOther, path, "the name holds a NUL character");
     }
     const std::string name = WithoutTrailingBlanks(path);
     HANDLE handle = CreateFileW(Widen(name).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-      last_failure_ = StatusFromError(GetLastError(), name);
-      return nullptr;
-    }
+    if (handle == INVALID_HANDLE_VALUE) return StatusFromError(GetLastError(), name);
     return std::make_unique<WindowsTargetFile>(handle, name);
   }
 
  private:
   // An existing ordinary file (no device, folder or pipe), or
-  // INVALID_HANDLE_VALUE with last_failure_ saying why.
-  HANDLE OpenOrdinaryFile(const std::string& path, DWORD access, DWORD share) {
+  // INVALID_HANDLE_VALUE with `why` saying why not.
+  static HANDLE OpenOrdinaryFile(const std::string& path, DWORD access, DWORD share, Status& why) {
     if (!IsWholePath(path)) {
-      last_failure_ = Status(Status::Code::kOther, path, "the name holds a NUL character");
+      why = Status(Status::Code::kOther, path, "the name holds a NUL character");
       return INVALID_HANDLE_VALUE;
     }
     HANDLE handle = CreateFileW(Widen(path).c_str(), access, share, nullptr, OPEN_EXISTING,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE) {
-      last_failure_ = StatusFromError(GetLastError(), path);
+      why = StatusFromError(GetLastError(), path);
     } else if (GetFileType(handle) != FILE_TYPE_DISK) {
-      last_failure_ = Status(Status::Code::kOther, path, "not an ordinary file");
+      why = Status(Status::Code::kOther, path, "not an ordinary file");
       CloseHandle(handle);
       handle = INVALID_HANDLE_VALUE;
     }
@@ -360,7 +346,6 @@ class WindowsPlatform final : public Platform {
   }
 
   DriveMap drive_map_;
-  Status last_failure_;
 };
 
 }  // namespace

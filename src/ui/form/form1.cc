@@ -85,12 +85,12 @@ void Form1::ImageCard_Click() {
   if (!image_path) return;
   status_.Begin(ActionKind::kImage);
   view_.SetBusyPointer(true);
-  std::unique_ptr<Volume> card = platform_.OpenVolume(letter);
+  Result<std::unique_ptr<Volume>> card = platform_.OpenVolume(letter);
   if (!card) {
-    status_.Report({Outcome::kFailed, CardFailure(platform_.LastFailure())});
+    status_.Report({Outcome::kFailed, CardFailure(card.status())});
   } else {
     ImageResult result = ImageCard(
-        *card, platform_, *image_path, ImagingOptions{},
+        **card, platform_, *image_path, ImagingOptions{},
         [this](const ImagingProgress& progress) { status_.ImagingReport(progress); },
         [this] { return status_.StopRequested(); });
     status_.Report(OutcomeOfImaging(result, *image_path));

@@ -149,10 +149,10 @@ class SlowPlatform : public SectorStrictPlatform {
   std::chrono::milliseconds read_time{0};
   int reads = 0;
 
-  std::unique_ptr<Volume> OpenVolume(const std::string& letter) override {
-    std::unique_ptr<Volume> volume = SectorStrictPlatform::OpenVolume(letter);
+  Result<std::unique_ptr<Volume>> OpenVolume(const std::string& letter) override {
+    Result<std::unique_ptr<Volume>> volume = SectorStrictPlatform::OpenVolume(letter);
     if (!volume) return volume;
-    return std::make_unique<SlowVolume>(std::move(volume), *this);
+    return std::make_unique<SlowVolume>(std::move(volume).value(), *this);
   }
   std::string DescribeLetter(const std::string& letter) override { return "card " + letter; }
   // The recovered files written, by name in name order, without the rescue's
@@ -170,14 +170,13 @@ class SlowPlatform : public SectorStrictPlatform {
   struct SlowVolume final : Volume {
     SlowVolume(std::unique_ptr<Volume> inner, SlowPlatform& platform)
         : inner(std::move(inner)), platform(platform) {}
-    std::size_t Read(std::int64_t offset, std::span<std::byte> buffer) override {
+    ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
       std::this_thread::sleep_for(platform.read_time);
-      std::size_t delivered = inner->Read(offset, buffer);
+      ReadResult delivered = inner->Read(offset, buffer);
       platform.on_read(++platform.reads);
       return delivered;
     }
     std::int64_t Size() const override { return inner->Size(); }
-    Status ReadStatus() const override { return inner->ReadStatus(); }
     std::unique_ptr<Volume> inner;
     SlowPlatform& platform;
   };
