@@ -204,7 +204,7 @@ SearchRuns TimeSearches(const std::string& image, Session& session, int straight
   for (int r = 0; r < straightforward_runs; ++r) {
     runs.straightforward.push_back(Seconds([&] {
       if (auto card = session.platform->OpenVolume("E"))
-        combed = testing::StraightforwardComb(*card);
+        combed = testing::StraightforwardComb(**card);
     }));
   }
   for (const testing::CombedHeader& header : combed.headers)

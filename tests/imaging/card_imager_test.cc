@@ -9,8 +9,6 @@
 #include <vector>
 
 #include "platform/sha256.h"
-#include "search/comb_through.h"
-#include "tests/support/action_harness.h"
 #include "tests/support/faulty_card.h"
 #include "tests/support/memory_platform.h"
 #include "tests/support/temp_dir.h"
@@ -148,12 +146,8 @@ MapRange Bad(std::int64_t from, std::int64_t to) { return {from, to - from, kBad
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cards, ImagingTest, ::testing::Values(
     ImagingCase{"Sound", {}, false, {Read(0, kSize)}},
-    ImagingCase{"OneBadSector", {{5000, 5001}}, false,
-                {Read(0, 5000 * 512), Bad(5000 * 512, 5001 * 512), Read(5001 * 512, kSize)}},
     ImagingCase{"WholeLargeReadFails", {{5000, 5001}}, true,
                 {Read(0, 5000 * 512), Bad(5000 * 512, 5001 * 512), Read(5001 * 512, kSize)}},
-    ImagingCase{"StretchAcrossALargeReadsEnd", {{2040, 2060}}, true,
-                {Read(0, 2040 * 512), Bad(2040 * 512, 2060 * 512), Read(2060 * 512, kSize)}},
     // The skip after the first failure jumps over the second stretch; a later
     // pass reads it.
     ImagingCase{"SeveralStretches", {{0, 1}, {3, 5}, {2100, 2101}, {4100, 4101}, {6000, 6010}},
@@ -266,17 +260,11 @@ const std::string kHalf(kSmall / 2, 'i');
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Outputs, ExistingOutputTest, ::testing::Values(
-    ExistingCase{"ImageWithoutMap", kHalf, "", {}, ImageOutcome::kImageExists, ""},
     ExistingCase{"MapWithoutImage", "", kOurs + "0 ?\n0 0x10000 ?\n", {}, ImageOutcome::kMapExists, ""},
     ExistingCase{"AnotherProgramsMap", kHalf, "# Mapfile\n0 ?\n0 0x10000 ?\n", {},
                  ImageOutcome::kMapForeign, "it is not this program's map of a card of 65536 bytes"},
-    ExistingCase{"OursOfAnotherCard", kHalf, OwnMapFirstLine(kSmall * 2) + "\n0 ?\n0 0x20000 ?\n",
-                 {}, ImageOutcome::kMapForeign,
-                 "it is not this program's map of a card of 65536 bytes"},
     ExistingCase{"UnknownStatus", kHalf, kOurs + "0 ?\n0 0x8000 +\n0x8000 0x8000 x\n", {},
                  ImageOutcome::kMapInvalid, "line 4: unknown status \"x\""},
-    ExistingCase{"BlockPastTheCard", kHalf, kOurs + "0 ?\n0 0x8000 +\n0x8000 0x8001 ?\n", {},
-                 ImageOutcome::kMapInvalid, "line 4: the block ends past the card's end"},
     ExistingCase{"Truncated", kHalf, kOurs + "0 ?\n0 0x8000 +\n", {}, ImageOutcome::kMapInvalid,
                  "its blocks end at byte 32768, short of the card's end"},
     ExistingCase{"ImageShorterThanRescued", kHalf, kOurs + "0 ?\n0 0x8001 +\n0x8001 0x7FFF ?\n",
@@ -371,31 +359,6 @@ TEST(CardImagerTest, CardOfUnknownSizeCreatesNothing) {
   EXPECT_EQ(ImageCard(card, platform, kImage, {}, nullptr, nullptr).outcome,
             ImageOutcome::kSizeUnknown);
   EXPECT_TRUE(platform.created.empty());
-}
-
-// The card's own Comb Through ends at its first unreadable stretch; on the
-// image, the headers after it are found, as on a sound card.
-TEST(CardImagerTest, CombThroughOnTheImageFindsHeadersPastABadStretch) {
-  CardImage image(CardImage::Layout::kG1, 2 * kMiB);
-  for (std::int64_t at : {100 * 1024, 600 * 1024, 1500 * 1024}) image.PlaceFile(at, 5000);
-  ActionHarness sound;
-  sound.InsertCard(image);
-  CombThrough(*sound.state, sound.controls, sound.platform);
-  ASSERT_EQ(sound.controls.lines.size(), 3u);
-
-  ActionHarness failing;
-  failing.InsertCard(image).fault = {400 * 1024, 400 * 1024 + 4096};
-  CombThrough(*failing.state, failing.controls, failing.platform);
-  EXPECT_EQ(failing.controls.lines.size(), 1u);
-
-  ImageResult result =
-      ImageCard(**failing.platform.OpenVolume("E"), failing.platform, kImage, {}, nullptr, nullptr);
-  EXPECT_EQ(result.bytes_unread, 4096);
-  ActionHarness on_image;
-  on_image.InsertBytes(failing.platform.files.at(kImage), "F");
-  on_image.controls.text1 = "F";
-  CombThrough(*on_image.state, on_image.controls, on_image.platform);
-  EXPECT_EQ(on_image.controls.lines, sound.controls.lines);
 }
 
 }  // namespace

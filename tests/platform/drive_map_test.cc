@@ -38,18 +38,12 @@ TEST_P(DriveMapTest, MapsTheLetterToItsPathAndPartition) {
 INSTANTIATE_TEST_SUITE_P(
     Options, DriveMapTest,
     ::testing::Values(
-        MapCase{"E=card.img", "E", "card.img"}, MapCase{"e=card.img", "E", "card.img"},
-        MapCase{"E=/dev/sdb@1", "e", "/dev/sdb", 1}, MapCase{"F=whole.img@4", "F", "whole.img", 4},
-        MapCase{"E=card.img@5", "E", "card.img", 5}, MapCase{"E=gpt.img@128", "E", "gpt.img", 128},
-        MapCase{"E=gpt.img@255", "E", "gpt.img", 255},
+        MapCase{"E=/dev/sdb@1", "e", "/dev/sdb", 1}, MapCase{"E=gpt.img@255", "E", "gpt.img", 255},
         // Anything but a partition number after the last "@" is path.
         MapCase{"E=a@b/card.img", "E", "a@b/card.img"}, MapCase{"E=card.img@0", "E", "card.img@0"},
         MapCase{"E=card.img@05", "E", "card.img@05"},
-        MapCase{"E=card.img@256", "E", "card.img@256"},
-        MapCase{"E=card.img@1x", "E", "card.img@1x"}, MapCase{"E=card.img@", "E", "card.img@"},
-        MapCase{"E=@1", "E", "@1"}, MapCase{"E=card.img", "F", nullptr},
-        MapCase{"E=", "E", nullptr}, MapCase{"1=card.img", "1", nullptr},
-        MapCase{"E:card.img", "E", nullptr}, MapCase{"E=card.img", "EF", nullptr}));
+        MapCase{"E=card.img@256", "E", "card.img@256"}, MapCase{"E=@1", "E", "@1"},
+        MapCase{"E=card.img", "F", nullptr}, MapCase{"E:card.img", "E", nullptr}));
 
 TEST(DriveMapTest, ALaterMappingOfTheLetterReplacesTheEarlier) {
   DriveMap map;

@@ -118,55 +118,23 @@ class RemovableVolumesTest : public ::testing::Test {
     roots_.sys = dir_.path() / "sys";
     roots_.dev = dir_.path() / "dev";
     // Made out of device order, as a directory may list them.
-    MakeDisk(roots_, {"sdc",
-                      "pci0000:00/0000:00:1d.0/host7/target7:0:0/7:0:0:0",
-                      "8:32",
-                      "1",
-                      3906250,
-                      {{"vendor", "Generic "}, {"model", "STORAGE DEVICE  "}},
-                      {}});
-    MakeDisk(roots_, {"mmcblk0",
-                      "platform/fe320000.mmc/mmc_host/mmc0/mmc0:aaaa",
-                      "179:0",
-                      "0",
-                      62333952,
-                      {{"name", "SD32G"}},
-                      {{0x0E, 8192, 62325760}}});
-    MakeDisk(roots_, {"sdb",
-                      kUsbReader,
-                      "8:16",
-                      "0",
-                      3862528,
+    MakeDisk(roots_, {"sdc", "pci0000:00/0000:00:1d.0/host7/target7:0:0/7:0:0:0", "8:32", "1",
+                      3906250, {{"vendor", "Generic "}, {"model", "STORAGE DEVICE  "}}, {}});
+    MakeDisk(roots_, {"mmcblk0", "platform/fe320000.mmc/mmc_host/mmc0/mmc0:aaaa", "179:0", "0",
+                      62333952, {{"name", "SD32G"}}, {{0x0E, 8192, 62325760}}});
+    MakeDisk(roots_, {"sdb", kUsbReader, "8:16", "0", 3862528,
                       {{"vendor", "Generic"}, {"model", "SD reader"}},
                       {{0x0C, 2048, 8192}, {0x83, 10240, 4096}, {0x06, 16384, 4096, false}}});
     // A GUID table: a Linux partition, an unused slot, a FAT basic data one.
-    MakeDisk(roots_, {"sde",
-                      kUsbReader,
-                      "8:64",
-                      "1",
-                      3862528,
-                      {{"vendor", "Generic"}, {"model", "GPT reader"}},
-                      {},
-                      {{0, false, 2048, 4095}, {2, true, 4096, 8191}},
-                      true});
-    // A basic data partition without FAT gets no letter.
-    MakeDisk(roots_, {"sdf",
-                      kUsbReader,
-                      "8:80",
-                      "1",
-                      3862528,
-                      {{"model", "NTFS"}},
-                      {},
-                      {{0, true, 2048, 4095}},
-                      false});
-    // Fixed disks, an empty reader slot and a loop device get no letter.
-    MakeDisk(roots_, {"sda",
-                      "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0",
-                      "8:0",
-                      "0",
-                      500118192,
-                      {{"model", "Samsung SSD"}},
-                      {{0x0C, 2048, 8192}}});
+    MakeDisk(roots_, {"sde", kUsbReader, "8:64", "1", 3862528,
+                      {{"vendor", "Generic"}, {"model", "GPT reader"}}, {},
+                      {{0, false, 2048, 4095}, {2, true, 4096, 8191}}, true});
+    // No letter: a basic data partition without FAT, fixed disks, an empty
+    // reader slot and a loop device.
+    MakeDisk(roots_, {"sdf", kUsbReader, "8:80", "1", 3862528, {{"model", "NTFS"}}, {},
+                      {{0, true, 2048, 4095}}, false});
+    MakeDisk(roots_, {"sda", "pci0000:00/0000:00:17.0/ata1/host0/target0:0:0/0:0:0:0", "8:0", "0",
+                      500118192, {{"model", "Samsung SSD"}}, {{0x0C, 2048, 8192}}});
     MakeDisk(roots_, {"sdd", kUsbReader, "8:48", "1", 0, {{"model", "MS reader"}}, {}});
     MakeDisk(roots_, {"loop0", "virtual", "7:0", "0", 2048, {}, {}});
   }
@@ -195,13 +163,10 @@ TEST_F(RemovableVolumesTest, LettersTheRemovableDisksFatVolumesInDeviceOrder) {
 }
 
 TEST_F(RemovableVolumesTest, TheDriveMapLeadsEachLetterToItsVolume) {
-  DriveMap map = RemovableDriveMap(roots_);
-  EXPECT_EQ(map.LocationOf("E"), (VolumeLocation{Dev("sdb1"), 0}));
-  EXPECT_EQ(map.LocationOf("F"), (VolumeLocation{Dev("sdb"), 3}));
-  EXPECT_EQ(map.LocationOf("G"), (VolumeLocation{Dev("sdc"), 0}));
-  EXPECT_EQ(map.LocationOf("H"), (VolumeLocation{Dev("sde3"), 0}));
-  EXPECT_EQ(map.LocationOf("I"), (VolumeLocation{Dev("mmcblk0p1"), 0}));
-  EXPECT_EQ(map.LocationOf("J"), std::nullopt);
+  EXPECT_EQ(RemovableDriveMap(roots_).Descriptions(),
+            (std::vector<std::string>{"E: " + Dev("sdb1"), "F: " + Dev("sdb") + "@3",
+                                      "G: " + Dev("sdc"), "H: " + Dev("sde3"),
+                                      "I: " + Dev("mmcblk0p1")}));
 }
 
 TEST(RemovableVolumesNoneTest, AMachineWithoutSysfsHasNoLetters) {

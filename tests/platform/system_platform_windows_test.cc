@@ -85,14 +85,6 @@ TEST_F(WindowsPlatformTest, HiddenOrSystemFileDoesNotExistButIsNotReplaced) {
   }
 }
 
-TEST_F(WindowsPlatformTest, DirectoriesAreToldFromFiles) {
-  PutFile(dir.path() / "FOUND0.KVX", "earlier");
-  EXPECT_TRUE(platform->DirectoryExists(dir.path().string()));
-  EXPECT_TRUE(platform->DirectoryExists(dir.prefix()));
-  EXPECT_FALSE(platform->DirectoryExists(dir.prefix() + "FOUND0.KVX"));
-  EXPECT_FALSE(platform->DirectoryExists(dir.prefix() + "MISSING"));
-}
-
 // A whole-card image with a partition table: the mapped letter reads its
 // FAT partition (sectors 2 and 3), an unmapped one the volume of that letter.
 TEST_F(WindowsPlatformTest, AMappedLetterOpensTheImagesFatPartition) {

@@ -16,6 +16,15 @@ namespace {
 
 std::span<const std::byte> Bytes(std::string_view text) { return std::as_bytes(std::span(text)); }
 
+std::string Content(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void MakeFile(const std::string& path, std::string_view text) {
+  std::ofstream(path, std::ios::binary) << text;
+}
+
 TEST(TargetFilePosixTest, WriteAtReplacesBytesAndWriteStillAppends) {
   TempDir dir;
   const std::string path = (dir.path() / "card.img").string();
@@ -27,17 +36,7 @@ TEST(TargetFilePosixTest, WriteAtReplacesBytesAndWriteStillAppends) {
     EXPECT_TRUE(file->Write(Bytes("g")).ok());
     EXPECT_TRUE(file->WriteAt(6, Bytes("Z")).ok());
   }
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "aXYdefZ");
-}
-
-std::string Content(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void MakeFile(const std::string& path, std::string_view text) {
-  std::ofstream(path, std::ios::binary) << text;
+  EXPECT_EQ(Content(path), "aXYdefZ");
 }
 
 TEST(SystemFilesTest, UpdateKeepsTheFileAndAppendsAtItsEnd) {

@@ -106,8 +106,6 @@ void Relist(ActionHarness& h, int line, std::int64_t size, std::vector<int> sele
 std::function<void(ActionHarness&)> Only6(std::int64_t size) {
   return [size](ActionHarness& h) { Relist(h, 6, size, {6}); };
 }
-const std::string kExists =
-    "out/DATA0004.KVX" + std::string(8, ' ') + " exists, please select a different directory";
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
@@ -131,8 +129,6 @@ INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
     RunCase{"AReadFaultEndsOnlyItsFile", [](ActionHarness& h) {
               h.platform.CardOf("E").fault = {FileAt(6) + 1300, FileAt(6) + 1400};
             }, {{6, 1300}, {4, kH}, {1, kH}}},
-    RunCase{"AnExistingTargetStops", [](ActionHarness& h) { h.platform.files["out/DATA0004.KVX"]; },
-            {{6, kH}}, {{kExists, "Recovery file"}}},
     RunCase{"AFailedWriteStops", [](ActionHarness& h) {
               Relist(h, 4, 5000, {1, 4, 6});
               h.platform.write_limit = 3000;
@@ -147,7 +143,6 @@ INSTANTIATE_TEST_SUITE_P(Runs, RetrieveTest, ::testing::Values(
               h.controls.selected = {2049};
             }, {}},
     RunCase{"Size0", Only6(0), {{6, 0}}},
-    RunCase{"Size1024", Only6(1024), {{6, 1024}}},
     RunCase{"SizePastTheCardsEnd", Only6(1879048191), {{6, kCardLength - FileAt(6)}}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
@@ -243,14 +238,11 @@ ReadFault At(std::int64_t from, std::int64_t length = 512) { return {from, from 
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, CardCopyTest, ::testing::Combine(::testing::Values(
-    CopyCase{65536, 1024, 20480},  // whole sectors
     CopyCase{65536, 1024, 20000},  // a partial last sector
-    CopyCase{65536, 512, 0}, CopyCase{65536, 512, -7},
     CopyCase{50300, 1536, 1879048191},  // past the end of a card that ends mid-sector
     CopyCase{50300, 49152, 1200},       // the card ends inside the count's last sector
     CopyCase{65536, 1024, 30000, At(1024 + 4096 + 700)},  // mid-sector, in the second chunk
     CopyCase{65536, 1024, 30000, At(1024)},
-    CopyCase{65536, 1024, 30000, At(1024 + 2048)},
     CopyCase{65536, 1024, 1000, At(1024 + 900, 1)},
     CopyCase{50300, 1024, 1879048191, At(30000), 512},
     CopyCase{4 * kMiB, 512, 3 * kMiB + 123, At(512 + kMiB + kMiB / 2 + 77), kMiB},

@@ -64,7 +64,6 @@ class MemoryPlatform : public Platform {
   std::string damaged_file;
   std::int64_t damaged_at = -1;
   std::vector<std::string> created;  // paths created, in order
-  std::vector<std::string> existence_checks;
 
   Result<std::unique_ptr<Volume>> OpenVolume(const std::string& letter) override;
   bool FileExists(const std::string& path) override;

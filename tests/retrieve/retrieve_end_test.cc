@@ -1,15 +1,15 @@
-// Retrieve's second read and the rescue's record: a card that gives other
-// bytes, or fails, only when read again; a target that stores other bytes
-// than it was given; names already taken and a target that fills while the
-// record is written. The manifest must hold the digests of the files as
-// stored, the report must parse back to the same facts.
+// Retrieve asked to stop at a chosen read, run to its end, ended by a target
+// failure, or run on a card image with the imager's map beside it: what it
+// writes, how far it reports, and its one outcome.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
+#include "imaging/rescue_map.h"
 #include "platform/sha256.h"
 #include "retrieve/digest_manifest.h"
 #include "retrieve/retrieve.h"
@@ -22,28 +22,21 @@ namespace {
 
 using Bytes = std::vector<std::byte>;
 using Json = nlohmann::json;
-constexpr std::int64_t kMiB = std::int64_t{1} << 20;
-// B spans two of Retrieve's 1 MiB reads; A is copied second.
-constexpr std::int64_t kAtA = 0, kSizeA = 5000;
-constexpr std::int64_t kAtB = kMiB, kSizeB = kMiB + 300000;
-constexpr char kStem[] = "out/kvx-rescue-20261206-090507";
-const std::string kCopied = "Copied 2 files, 1.3 MB, to out/";
-const std::string kDigests = "; digests in kvx-rescue-20261206-090507.sha256";
+constexpr std::int64_t kSizeA = 2500000, kSizeB = 2000000;
+constexpr std::int64_t kAtA = 0, kAtB = 3 << 20;
 
-std::string Text(const Bytes& bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
-
-std::string HexSha256(const Bytes& bytes) {
-  Sha256 hash;
-  hash.Update(bytes);
-  return HexOf(hash.Finish());
+Bytes PatternBytes(std::int64_t length) {
+  Bytes bytes(static_cast<std::size_t>(length));
+  for (std::int64_t i = 0; i < length; ++i) bytes[i] = std::byte((i * 13 + (i >> 9)) & 0xFF);
+  return bytes;
 }
 
-struct TwoFiles {
+// Lines A.KVX (2.5 MB at 0) and B.KVX (2.0 MB at 3 MiB), both selected;
+// Retrieve copies B first, in reads of 1 MiB, and asks after each.
+struct TwoLines {
   ActionHarness h;
-  TwoFiles() {
-    Bytes card(static_cast<std::size_t>(3 * kMiB));
-    for (std::size_t i = 0; i < card.size(); ++i) card[i] = std::byte((i * 29 + (i >> 11)) & 0xFF);
-    h.InsertBytes(card);
+  TwoLines() {
+    h.InsertBytes(PatternBytes(6 << 20));
     h.ListSelected("A.KVX", kAtA, kSizeA);
     h.ListSelected("B.KVX", kAtB, kSizeB);
     h.controls.text2 = "out/";
@@ -53,6 +46,146 @@ struct TwoFiles {
     return Bytes(card.begin() + at, card.begin() + at + count);
   }
 };
+
+struct StopCase {
+  const char* name;
+  int stop_at_ask;
+  std::int64_t a_bytes, b_bytes;  // -1: not created
+  std::int64_t progress_done;     // where the bar ends, of twice the selected bytes
+  Outcome outcome;
+};
+
+void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
+
+class RetrieveStopTest : public ::testing::TestWithParam<StopCase> {};
+
+TEST_P(RetrieveStopTest, ClosesTheFileBeingWrittenAndNamesIt) {
+  const StopCase& c = GetParam();
+  TwoLines s;
+  s.h.controls.stop_at_ask = c.stop_at_ask;
+  Retrieve(*s.h.state, s.h.controls, s.h.platform);
+  auto& files = s.h.platform.files;
+  if (c.b_bytes < 0) EXPECT_EQ(files.count("out/B.KVX"), 0u);
+  else EXPECT_EQ(files["out/B.KVX"], s.CardBytes(kAtB, c.b_bytes));
+  if (c.a_bytes < 0) EXPECT_EQ(files.count("out/A.KVX"), 0u);
+  else EXPECT_EQ(files["out/A.KVX"], s.CardBytes(kAtA, c.a_bytes));
+  ASSERT_EQ(s.h.controls.outcomes.size(), 1u);
+  EXPECT_EQ(s.h.controls.outcomes[0].kind, c.outcome.kind);
+  EXPECT_EQ(s.h.controls.outcomes[0].text, c.outcome.text);
+  EXPECT_TRUE(s.h.controls.messages.empty());
+  EXPECT_EQ(s.h.platform.open_volumes(), 0);
+  EXPECT_FALSE(s.h.controls.busy);
+  // Bytes read of all selected, both reads of each, rising, after each read.
+  const auto& progress = s.h.controls.progress;
+  ASSERT_FALSE(progress.empty());
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  for (auto [done, total] : progress) EXPECT_EQ(total, 2 * (kSizeA + kSizeB));
+  EXPECT_EQ(progress.back().first, c.progress_done);
+}
+
+constexpr char kDigests[] = "; digests in kvx-rescue-20261206-090507.sha256";
+
+// Each file takes two asks to copy, B's two more and A's three more to read again.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Asks, RetrieveStopTest, ::testing::Values(
+    StopCase{"InTheFirstFile", 0, -1, 1 << 20, 1 << 20,
+             {Outcome::kStopped, "Copied 0 of 2 files: stopped, B.KVX: 1.0 MB of 1.9 MB"}},
+    // A stop asked at a file's last read leaves it whole, not read again, and begins no other.
+    StopCase{"AtTheFirstFilesEnd", 1, -1, kSizeB, kSizeB,
+             {Outcome::kStopped, std::string("Copied 1 of 2 files: stopped") + kDigests}},
+    StopCase{"InTheFirstFilesSecondRead", 2, -1, kSizeB, kSizeB + (1 << 20),
+             {Outcome::kStopped, "Copied 1 of 2 files: stopped, B.KVX copied, its second read "
+                                 "at 1.0 MB of 1.9 MB" + std::string(kDigests)}},
+    StopCase{"InTheSecondFile", 4, 1 << 20, kSizeB, 2 * kSizeB + (1 << 20),
+             {Outcome::kStopped, "Copied 1 of 2 files: stopped, A.KVX: 1.0 MB of 2.4 MB" +
+                                 std::string(kDigests)}},
+    StopCase{"Never", -1, kSizeA, kSizeB, 2 * (kSizeA + kSizeB),
+             {Outcome::kDone, "Copied 2 files, 4.3 MB, to out/" + std::string(kDigests)}}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+// A map as the imager leaves beside a card image: [from, to) unread, the rest
+// read, ending at `end`.
+void PutMap(TwoLines& s, std::int64_t from, std::int64_t to, std::int64_t end = 6 << 20) {
+  RescueMap map;
+  map.Append(from, RangeState::kFinished);
+  map.Append(to - from, RangeState::kBadSector);
+  map.Append(end - to, RangeState::kFinished);
+  map.phase = ImagingPhase::kFinished;
+  const std::string text = FormatRescueMap(map);
+  auto bytes = std::as_bytes(std::span(text));
+  s.h.platform.files["E.map"] = Bytes(bytes.begin(), bytes.end());
+}
+
+struct EndCase {
+  const char* name;
+  std::function<void(TwoLines&)> setup;
+  Outcome outcome;
+};
+
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.name; }
+
+class RetrieveEndTest : public ::testing::TestWithParam<EndCase> {};
+
+// The outcome says what was copied, what stopped it, and which files include
+// bytes the imager's map marks unread; the files hold the card's bytes whatever
+// the map says.
+TEST_P(RetrieveEndTest, SaysWhatItCopiedAndWhatStoppedIt) {
+  TwoLines s;
+  GetParam().setup(s);
+  Retrieve(*s.h.state, s.h.controls, s.h.platform);
+  EXPECT_EQ(s.h.controls.outcomes, std::vector<Outcome>{GetParam().outcome});
+  if (s.h.platform.files.count("E.map")) {
+    EXPECT_EQ(s.h.platform.files["out/B.KVX"], s.CardBytes(kAtB, kSizeB));
+    EXPECT_EQ(s.h.platform.files["out/A.KVX"], s.CardBytes(kAtA, kSizeA));
+  }
+}
+
+const std::string kCopied = "Copied 2 files, 4.3 MB, to out/";
+Outcome Noted(const std::string& notes) {
+  return {Outcome::kDone, kCopied + notes + kDigests};
+}
+const std::string kCouldNot = " the card could not give (see E.map)";
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Ends, RetrieveEndTest, ::testing::Values(
+    EndCase{"CannotWrite", [](TwoLines& s) { s.h.platform.write_limit = 1500000; },
+            {Outcome::kFailed, "Copied 0 of 2 files: writing B.KVX failed after 1.0 MB: no space left"}},
+    EndCase{"NothingSelected", [](TwoLines& s) { s.h.controls.selected.clear(); },
+            {Outcome::kDone, "Retrieve: no line selected"}},
+    EndCase{"CardGone", [](TwoLines& s) { s.h.controls.text1 = "F"; },
+            {Outcome::kFailed, "letter F names no card: start with --drive F=PATH"}},
+    // The stretch straddles A's last byte: only A's part of it counts.
+    EndCase{"UnreadAcrossAsEnd", [](TwoLines& s) { PutMap(s, kSizeA - 100, kSizeA + 412); },
+            Noted("; A.KVX includes 100 bytes" + kCouldNot)},
+    EndCase{"UnreadBetweenTheFiles", [](TwoLines& s) { PutMap(s, kSizeA, kAtB); }, Noted("")},
+    // An image whose map stops short: what it does not reach was never read.
+    EndCase{"MapEndsInsideB", [](TwoLines& s) { PutMap(s, 512, 1024, kAtB + kSizeB - 2048); },
+            Noted("; B.KVX includes 2 KB" + kCouldNot + "; A.KVX includes 512 bytes" + kCouldNot)},
+    EndCase{"MapUnreadable", [](TwoLines& s) {
+              const std::string text = "not a map\n";
+              auto bytes = std::as_bytes(std::span(text));
+              s.h.platform.files["E.map"] = Bytes(bytes.begin(), bytes.end());
+            }, Noted("; E.map unreadable")}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+// --- The second read and the rescue's record: a card that gives other bytes,
+// or fails, only when read again; a target that stores other bytes than it was
+// given; names already taken and a target that fills while the record is
+// written. The manifest must hold the digests of the files as stored, the
+// report must parse back to the same facts.
+
+constexpr std::int64_t kMiB = std::int64_t{1} << 20;
+constexpr char kStem[] = "out/kvx-rescue-20261206-090507";
+
+std::string Text(const Bytes& bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
+
+std::string HexSha256(const Bytes& bytes) {
+  Sha256 hash;
+  hash.Update(bytes);
+  return HexOf(hash.Finish());
+}
 
 struct SecondReadCase {
   const char* name;
@@ -68,7 +201,7 @@ class SecondReadTest : public ::testing::TestWithParam<SecondReadCase> {};
 
 TEST_P(SecondReadTest, NamesEachFileTheCardOrTargetGaveOtherwiseAndKeepsIt) {
   const SecondReadCase& c = GetParam();
-  TwoFiles s;
+  TwoLines s;
   c.setup(s.h.platform);
   const Retrieval retrieval = RetrieveFiles(*s.h.state, s.h.controls, s.h.platform);
   EXPECT_EQ(s.h.controls.outcomes, std::vector<Outcome>{c.outcome});
@@ -89,9 +222,6 @@ TEST_P(SecondReadTest, NamesEachFileTheCardOrTargetGaveOtherwiseAndKeepsIt) {
   EXPECT_EQ(report["files"][1]["secondRead"], c.a_read);
   EXPECT_EQ(report["files"][1]["secondReadOffset"], c.a_at);
   EXPECT_EQ(retrieval.manifest, "kvx-rescue-20261206-090507.sha256");
-  // Both reads of both files, once through.
-  ASSERT_FALSE(s.h.controls.progress.empty());
-  EXPECT_EQ(s.h.controls.progress.back(), std::pair(2 * (kSizeA + kSizeB), 2 * (kSizeA + kSizeB)));
 }
 
 // clang-format off
@@ -134,7 +264,7 @@ class RescueRecordTest : public ::testing::TestWithParam<RecordCase> {};
 
 TEST_P(RescueRecordTest, IsCreatedNewBesideTheFilesAndSaysWhenItCannotBe) {
   const RecordCase& c = GetParam();
-  TwoFiles s;
+  TwoLines s;
   c.setup(s.h.platform);
   const auto before = s.h.platform.files;
   Retrieve(*s.h.state, s.h.controls, s.h.platform);
@@ -148,7 +278,6 @@ TEST_P(RescueRecordTest, IsCreatedNewBesideTheFilesAndSaysWhenItCannotBe) {
 }
 
 const std::string kS = kStem;
-constexpr std::int64_t kManifestSize = 2 * 64 + 2 * 9;  // two lines: digest, two blanks, name
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, RescueRecordTest, ::testing::Values(
@@ -166,11 +295,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, RescueRecordTest, ::testing::Values(
                {kS + "-3.sha256", kS + "-3.json"}},
     RecordCase{"FullInTheManifest", [](MemoryPlatform& p) { p.space = kSizeA + kSizeB + 20; },
                {Outcome::kFailed, kCopied + "; writing kvx-rescue-20261206-090507.sha256 failed: "
-                                            "no space left"},
-               {kS + ".sha256", kS + ".json"}},
-    RecordCase{"FullInTheReport",
-               [](MemoryPlatform& p) { p.space = kSizeA + kSizeB + kManifestSize + 20; },
-               {Outcome::kFailed, kCopied + "; writing kvx-rescue-20261206-090507.json failed: "
                                             "no space left"},
                {kS + ".sha256", kS + ".json"}},
     RecordCase{"ReportCannotBeCreated", [](MemoryPlatform& p) { p.blocked_paths = {kS + ".json"}; },
