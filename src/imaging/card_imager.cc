@@ -10,6 +10,7 @@
 
 #include "platform/io_buffer.h"
 #include "platform/sha256_alongside.h"
+#include "platform/sha256sum_line.h"
 #include "platform/system_platform.h"
 
 namespace kvx {
@@ -45,22 +46,6 @@ std::int64_t SectorEnd(std::int64_t at, std::int64_t end) {
 std::string FileNameOf(const std::string& path) {
   std::size_t cut = path.find_last_of(kPathSeparatorsHere);
   return cut == std::string::npos ? path : path.substr(cut + 1);
-}
-
-// A sha256sum line; a name with a backslash or a line break is escaped and
-// the line marked with a leading backslash, as sha256sum does.
-std::string DigestLine(const std::string& digest, const std::string& name) {
-  std::string escaped;
-  for (char c : name) {
-    if (c == '\\') {
-      escaped += "\\\\";
-    } else if (c == '\n') {
-      escaped += "\\n";
-    } else {
-      escaped += c;
-    }
-  }
-  return (escaped.size() != name.size() ? "\\" : "") + digest + "  " + escaped + "\n";
 }
 
 // One run over an image and its map, both ours and open.
@@ -106,9 +91,9 @@ class Imaging {
   }
 
   // The image's digest, when it was written front to back in this run.
-  std::optional<std::string> DigestOnTheWay() {
+  std::optional<Sha256Digest> DigestOnTheWay() {
     if (!hashed_in_order_ || hashed_ != map_.end()) return std::nullopt;
-    return HexOf(hash_.Finish());
+    return hash_.Finish();
   }
 
   void FillResult(ImageResult& result) const {
@@ -483,7 +468,8 @@ std::optional<RescueMap> MapToContinue(Platform& platform, const std::string& im
 }
 
 // The digest of the image file as it is on disk, read once.
-std::optional<std::string> DigestOfFile(Platform& platform, const std::string& path, Status& why) {
+std::optional<Sha256Digest> DigestOfFile(Platform& platform, const std::string& path,
+                                         Status& why) {
   Result<std::unique_ptr<Volume>> opened = platform.OpenFileToRead(path);
   if (!opened) {
     why = opened.status();
@@ -503,19 +489,19 @@ std::optional<std::string> DigestOfFile(Platform& platform, const std::string& p
     hash.Update(chunk);
     pos += static_cast<std::int64_t>(chunk.size());
   }
-  return HexOf(hash.Finish());
+  return hash.Finish();
 }
 
 // Digests the complete image and writes the digest file beside it, new.
 // `digest` when known already.
 void WriteDigest(Platform& platform, const std::string& image_path,
-                 std::optional<std::string> digest, ImageResult& result) {
+                 std::optional<Sha256Digest> digest, ImageResult& result) {
   if (!digest) digest = DigestOfFile(platform, image_path, result.failure);
   if (!digest) {
     result.digest_file = DigestFile::kFailed;
     return;
   }
-  result.sha256 = *digest;
+  result.sha256 = HexOf(*digest);
   const std::string path = DigestPathOf(image_path);
   if (platform.FileExists(path)) {
     result.digest_file = DigestFile::kExisted;
@@ -528,7 +514,7 @@ void WriteDigest(Platform& platform, const std::string& image_path,
     return;
   }
   std::unique_ptr<TargetFile> file = std::move(created).value();
-  const std::string line = DigestLine(*digest, FileNameOf(image_path));
+  const std::string line = Sha256sumLine(*digest, FileNameOf(image_path));
   Status written = file->Write(std::as_bytes(std::span(line)));
   if (written.ok()) written = file->Sync();
   if (written.ok()) {

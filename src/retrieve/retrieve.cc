@@ -10,10 +10,10 @@
 
 #include "card/card_prologue.h"
 #include "platform/io_buffer.h"
+#include "platform/sha256sum_line.h"
 #include "platform/system_platform.h"
 #include "platform/target_path.h"
 #include "retrieve/card_copy.h"
-#include "retrieve/digest_manifest.h"
 #include "retrieve/rescue_record.h"
 #include "retrieve/rescue_report.h"
 #include "retrieve/target_name.h"
@@ -206,7 +206,7 @@ std::string ManifestOf(const std::vector<RetrievedFile>& files, const std::strin
   std::string manifest;
   for (const RetrievedFile& file : files) {
     if (file.second_read.digest) {
-      manifest += ManifestLine(*file.second_read.digest, file.path.substr(directory.size()));
+      manifest += Sha256sumLine(*file.second_read.digest, file.path.substr(directory.size()));
     }
   }
   return manifest;

@@ -11,7 +11,7 @@
 
 #include "imaging/rescue_map.h"
 #include "platform/sha256.h"
-#include "retrieve/digest_manifest.h"
+#include "platform/sha256sum_line.h"
 #include "retrieve/retrieve.h"
 #include "search/quick_search.h"
 #include "tests/support/action_harness.h"
@@ -339,12 +339,12 @@ TEST(RescueReportTest, NamesTheCardTheSearchAndEachFilesSizes) {
 }
 
 // Names with a backslash or a line feed in the form sha256sum escapes them.
-TEST(ManifestLineTest, EscapesAsSha256sumDoes) {
+TEST(Sha256sumLineTest, EscapesAsSha256sumDoes) {
   Sha256Digest digest{};
   digest[0] = std::byte{0xAB};
   const std::string hex = "ab" + std::string(62, '0');
-  EXPECT_EQ(ManifestLine(digest, "DATA 1.KVX"), hex + "  DATA 1.KVX\n");
-  EXPECT_EQ(ManifestLine(digest, "a\\b\nc.KVX"), "\\" + hex + "  a\\\\b\\nc.KVX\n");
+  EXPECT_EQ(Sha256sumLine(digest, "DATA 1.KVX"), hex + "  DATA 1.KVX\n");
+  EXPECT_EQ(Sha256sumLine(digest, "a\\b\nc.KVX"), "\\" + hex + "  a\\\\b\\nc.KVX\n");
 }
 
 }  // namespace

@@ -1,8 +1,8 @@
-#include "retrieve/digest_manifest.h"
+#include "platform/sha256sum_line.h"
 
 namespace kvx {
 
-std::string ManifestLine(const Sha256Digest& digest, const std::string& name) {
+std::string Sha256sumLine(const Sha256Digest& digest, const std::string& name) {
   std::string escaped;
   for (char c : name) {
     if (c == '\\') {
