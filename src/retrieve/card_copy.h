@@ -14,6 +14,7 @@
 #include <span>
 
 #include "card/card_volume.h"
+#include "platform/sha256.h"
 #include "platform/target_file.h"
 
 namespace kvx {
@@ -25,10 +26,13 @@ using TakeCardBytes = std::function<bool(std::span<const std::byte> bytes, std::
 
 // Reads up to `count` bytes from card offset `offset` (nothing for a count of
 // 0 or less), handing them to `take` in order. Returns true when the count
-// was dealt with, false when `take` ended the reading before.
-// REQUIRES: buffer.size() is a positive multiple of 512.
+// was dealt with, false when `take` ended the reading before. Given a spare,
+// the reads go into `buffer` and `spare` in turn, so the bytes `take` got
+// stay unchanged until the read after the next.
+// REQUIRES: buffer.size() and any spare's size are positive multiples of 512.
 bool ReadAsSectorCopy(CardVolume& card, std::int64_t offset, std::int64_t count,
-                      std::span<std::byte> buffer, const TakeCardBytes& take);
+                      std::span<std::byte> buffer, const TakeCardBytes& take,
+                      std::span<std::byte> spare = {});
 
 // Whether the target took every byte the copy gave it, or the copy was asked
 // to stop first.
@@ -38,14 +42,18 @@ struct CopyEnd {
   CopyResult result = CopyResult::kCopied;
   std::int64_t written = 0;  // the bytes the target took
   Status write_status;       // kWriteFailed only: why the write failed
+  Sha256Digest digest{};     // of the bytes the target took
 };
 
-// Copies what ReadAsSectorCopy gives into `target`. `on_chunk` gets, after
-// each read, how much of the count is dealt with; it returns false to stop
-// the copy there (kStopped unless the count is dealt with). Stops at the
-// first failed write; what was written stays.
+// Copies what ReadAsSectorCopy gives into `target`, and takes the SHA-256 of
+// what it wrote on a thread of its own while the next piece is read into the
+// other buffer. `on_chunk` gets, after each read, how much of the count is
+// dealt with; it returns false to stop the copy there (kStopped unless the
+// count is dealt with). Stops at the first failed write; what was written stays.
+// Without a spare the hashing waits for each piece instead.
+// REQUIRES: buffer.size() and any spare's size are positive multiples of 512.
 CopyEnd CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t count,
-                     TargetFile& target, std::span<std::byte> buffer,
+                     TargetFile& target, std::span<std::byte> buffer, std::span<std::byte> spare,
                      const std::function<bool(std::int64_t)>& on_chunk);
 
 }  // namespace kvx

@@ -48,7 +48,7 @@ Json FileJson(const RetrievedFile& file) {
           {"size", file.size},
           {"otherSize", file.other_size},
           {"written", file.written},
-          {"sha256", second.digest ? Json(HexOf(*second.digest)) : Json(nullptr)},
+          {"sha256", file.digest ? Json(HexOf(*file.digest)) : Json(nullptr)},
           {"secondRead", SecondReadName(second.outcome)},
           {"secondReadOffset", has_offset ? Json(second.at) : Json(nullptr)},
           {"unreadBytes", file.unread}};

@@ -100,7 +100,9 @@ std::string ShownName(std::string name) {
 // began, `retrieved` every file copied.
 Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& platform,
                           std::vector<CopiedRange>& begun, std::vector<RetrievedFile>& retrieved) {
-  IoBuffer buffer(kCopyChunkSize), read_back(kCopyChunkSize);
+  // The copy reads into `buffer` and `spare` in turn, the second read into
+  // `buffer` and the file into `spare`.
+  IoBuffer buffer(kCopyChunkSize), spare(kCopyChunkSize);
   const Selection selection = SelectionOf(state, controls);
   const std::int64_t total = 2 * selection.bytes;
   std::int64_t done_before = 0;  // of `total`, by the files before this one
@@ -140,7 +142,7 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
       return !stop;
     };
     const CopyEnd copy =
-        CopyFromCard(state.Card, file->StartOffset, size, *target, buffer, report_progress);
+        CopyFromCard(state.Card, file->StartOffset, size, *target, buffer, spare, report_progress);
     target.reset();  // closed before the user looks at what was written
     if (copy.result == CopyResult::kWriteFailed) {
       controls.ShowMessage(kCannotWriteMessage, kApplicationTitle);
@@ -168,13 +170,14 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
     }
     if (Result<std::unique_ptr<Volume>> back = platform.OpenFileToRead(done.path)) {
       done.second_read = ReadSecondTime(state.Card, file->StartOffset, copy.written, **back,
-                                        buffer, read_back, report_progress);
+                                        buffer, spare, report_progress);
     } else {
       done.second_read.outcome = SecondRead::kFileUnreadable;
     }
     if (done.second_read.outcome == SecondRead::kStopped) {
       return partly(Outcome::kStopped, StoppedSecondReadReason(shown, pass_done, size));
     }
+    if (done.second_read.outcome != SecondRead::kFileUnreadable) done.digest = copy.digest;
     done_before += size;
     if (stop) return partly(Outcome::kStopped, kStoppedBetweenFilesReason);
   }
@@ -205,8 +208,8 @@ void AddSecondReadNotes(const std::vector<RetrievedFile>& files, Outcome& outcom
 std::string ManifestOf(const std::vector<RetrievedFile>& files, const std::string& directory) {
   std::string manifest;
   for (const RetrievedFile& file : files) {
-    if (file.second_read.digest) {
-      manifest += Sha256sumLine(*file.second_read.digest, file.path.substr(directory.size()));
+    if (file.digest) {
+      manifest += Sha256sumLine(*file.digest, file.path.substr(directory.size()));
     }
   }
   return manifest;

@@ -3,8 +3,10 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "platform/sha256.h"
 #include "retrieve/second_read.h"
 
 namespace kvx {
@@ -17,6 +19,8 @@ struct RetrievedFile {
   std::int64_t other_size = 0;  // the size not chosen
   std::int64_t written = 0;     // fewer than `size` where the card ended or failed first
   SecondReadResult second_read;
+  // Of the bytes written, once the second read went through the whole file.
+  std::optional<Sha256Digest> digest;
   std::int64_t unread = 0;  // bytes of it a card image's map marks unread
 };
 

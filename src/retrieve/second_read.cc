@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 #include "retrieve/card_copy.h"
 
@@ -11,15 +12,13 @@ SecondReadResult ReadSecondTime(CardVolume& card, std::int64_t offset, std::int6
                                 Volume& file, std::span<std::byte> card_buffer,
                                 std::span<std::byte> file_buffer,
                                 const std::function<bool(std::int64_t)>& on_chunk) {
-  Sha256 hash;
   std::int64_t read_back = 0;
   bool file_short = false;
   std::optional<std::int64_t> differs_at;
-  // The next `count` bytes of the file, hashed; false when it gave fewer.
+  // The next `count` bytes of the file; sets file_short when it gave fewer.
   auto read_file = [&](std::size_t count) {
     std::span<std::byte> into = file_buffer.first(std::min(count, file_buffer.size()));
     std::size_t got = file.Read(read_back, into).delivered;
-    hash.Update(into.first(got));
     read_back += static_cast<std::int64_t>(got);
     file_short = got < into.size();
     return into.first(got);
@@ -40,7 +39,7 @@ SecondReadResult ReadSecondTime(CardVolume& card, std::int64_t offset, std::int6
                      return !file_short && on_chunk(dealt_with);
                    });
   const bool stopped = !whole && !file_short;
-  // Where the card gave out early, the rest of the file still counts for the digest.
+  // Where the card gave out early, the rest of the file must still read back.
   const std::int64_t card_gave = read_back;
   while (!file_short && !stopped && read_back < length) {
     read_file(static_cast<std::size_t>(length - read_back));
@@ -52,7 +51,6 @@ SecondReadResult ReadSecondTime(CardVolume& card, std::int64_t offset, std::int6
     result.at = read_back;
     return result;
   }
-  if (!stopped) result.digest = hash.Finish();
   if (differs_at) {
     result.outcome = SecondRead::kDiffers;
     result.at = *differs_at;

@@ -1,18 +1,16 @@
 // The second read of a recovered file: the card range it was copied from is
 // read again, as the copy read it, and compared with the file as the target
-// gives it back; the file's SHA-256 is taken from those bytes read back, so
-// it vouches for what the target holds, not for what was meant to be written.
+// gives it back. When they match, the digest of the bytes the copy wrote is
+// also that of what the target holds.
 //
 // Memory stays flat: both sides are read in pieces of the buffers' size.
 #pragma once
 
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <span>
 
 #include "card/card_volume.h"
-#include "platform/sha256.h"
 #include "platform/status.h"
 #include "platform/volume.h"
 
@@ -31,8 +29,6 @@ struct SecondReadResult {
   // Except for kMatched and kStopped: the offset within the file of the first
   // byte that differs, or that could not be read.
   std::int64_t at = 0;
-  // Whenever the whole file was read back.
-  std::optional<Sha256Digest> digest;
   // kCardFailed: why the card's read came up short.
   Status card_status;
 };

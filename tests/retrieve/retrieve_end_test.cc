@@ -207,18 +207,20 @@ TEST_P(SecondReadTest, NamesEachFileTheCardOrTargetGaveOtherwiseAndKeepsIt) {
   EXPECT_EQ(s.h.controls.outcomes, std::vector<Outcome>{c.outcome});
   auto& files = s.h.platform.files;
   // The files keep what the first read gave, as the target stored it.
-  Bytes b = s.CardBytes(kAtB, kSizeB), a = s.CardBytes(kAtA, kSizeA);
+  const Bytes given = s.CardBytes(kAtB, kSizeB), a = s.CardBytes(kAtA, kSizeA);
+  Bytes b = given;
   if (s.h.platform.damaged_at >= 0) b[s.h.platform.damaged_at] ^= std::byte{0xFF};
   EXPECT_EQ(files["out/B.KVX"], b);
   EXPECT_EQ(files["out/A.KVX"], a);
-  // The digests are those of the files as stored, in the order copied.
+  // The digests are of what the card gave first, in the order copied: a file
+  // the target stored otherwise fails sha256sum's check.
   EXPECT_EQ(Text(files[std::string(kStem) + ".sha256"]),
-            HexSha256(b) + "  B.KVX\n" + HexSha256(a) + "  A.KVX\n");
+            HexSha256(given) + "  B.KVX\n" + HexSha256(a) + "  A.KVX\n");
   const Json report = Json::parse(Text(files[std::string(kStem) + ".json"]));
   ASSERT_EQ(report["files"].size(), 2u);
   EXPECT_EQ(report["files"][0]["secondRead"], c.b_read);
   EXPECT_EQ(report["files"][0]["secondReadOffset"], c.b_at);
-  EXPECT_EQ(report["files"][0]["sha256"], HexSha256(b));
+  EXPECT_EQ(report["files"][0]["sha256"], HexSha256(given));
   EXPECT_EQ(report["files"][1]["secondRead"], c.a_read);
   EXPECT_EQ(report["files"][1]["secondReadOffset"], c.a_at);
   EXPECT_EQ(retrieval.manifest, "kvx-rescue-20261206-090507.sha256");

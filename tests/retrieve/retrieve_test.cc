@@ -215,9 +215,9 @@ TEST_P(CardCopyTest, WritesTheBytesOfASectorBySectorCopy) {
     if (got < 512) break;
   }
   memory.CardOf("E").reads.clear();
-  std::vector<std::byte> buffer(static_cast<std::size_t>(c.chunk), std::byte{0xEE});
+  std::vector<std::byte> buffer(static_cast<std::size_t>(c.chunk), std::byte{0xEE}), spare = buffer;
   std::vector<std::int64_t> progress{0};
-  EXPECT_EQ(CopyFromCard(card, c.offset, c.count, **memory.CreateNewFile("out"), buffer,
+  EXPECT_EQ(CopyFromCard(card, c.offset, c.count, **memory.CreateNewFile("out"), buffer, spare,
                          [&](std::int64_t done) {
                            progress.push_back(done);
                            return true;
