@@ -15,6 +15,8 @@
 #include <thread>
 #include <vector>
 
+#include <unistd.h>
+
 #include "bench/bench_card.h"
 #include "bench/bench_report.h"
 #include "bench/measure.h"
@@ -65,11 +67,14 @@ Options ParseOptions(int argc, char** argv) {
 }
 
 // An empty directory `name` inside `scratch`, made afresh.
+// Also waits until nothing is left to write back, so that one timed copy's
+// write-back never slows the next.
 std::string FreshDirectory(const testing::TempDir& scratch, const std::string& name) {
   std::filesystem::path directory = scratch.path() / name;
   std::error_code ignored;
   std::filesystem::remove_all(directory, ignored);
   std::filesystem::create_directory(directory, ignored);
+  ::sync();
   return directory.string();
 }
 
