@@ -2,7 +2,8 @@
 
 namespace kvx {
 
-Sha256Alongside::Sha256Alongside() : worker_([this] { Work(); }) {}
+Sha256Alongside::Sha256Alongside(std::size_t depth)
+    : depth_(depth < 1 ? 1 : depth), worker_([this] { Work(); }) {}
 
 Sha256Alongside::~Sha256Alongside() {
   {
@@ -17,16 +18,15 @@ void Sha256Alongside::Update(std::span<const std::byte> bytes) {
   if (bytes.empty()) return;
   {
     std::unique_lock lock(mutex_);
-    changed_.wait(lock, [this] { return !busy_; });
-    in_hand_ = bytes;
-    busy_ = true;
+    changed_.wait(lock, [this] { return in_hand_.size() < depth_; });
+    in_hand_.push_back(bytes);
   }
   changed_.notify_all();
 }
 
 void Sha256Alongside::Wait() {
   std::unique_lock lock(mutex_);
-  changed_.wait(lock, [this] { return !busy_; });
+  changed_.wait(lock, [this] { return in_hand_.empty(); });
 }
 
 Sha256Digest Sha256Alongside::Finish() {
@@ -37,13 +37,13 @@ Sha256Digest Sha256Alongside::Finish() {
 void Sha256Alongside::Work() {
   std::unique_lock lock(mutex_);
   for (;;) {
-    changed_.wait(lock, [this] { return busy_ || ending_; });
-    if (!busy_) return;
-    const std::span<const std::byte> bytes = in_hand_;
+    changed_.wait(lock, [this] { return !in_hand_.empty() || ending_; });
+    if (in_hand_.empty()) return;
+    const std::span<const std::byte> bytes = in_hand_.front();
     lock.unlock();
     hash_.Update(bytes);
     lock.lock();
-    busy_ = false;
+    in_hand_.pop_front();
     changed_.notify_all();
   }
 }

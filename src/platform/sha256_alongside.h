@@ -5,6 +5,7 @@
 
 #include <condition_variable>
 #include <cstddef>
+#include <deque>
 #include <mutex>
 #include <span>
 #include <thread>
@@ -15,15 +16,17 @@ namespace kvx {
 
 class Sha256Alongside {
  public:
-  Sha256Alongside();
+  // The thread holds at most `depth` pieces of the caller's at a time.
+  explicit Sha256Alongside(std::size_t depth = 1);
   // Waits for the bytes in hand, then ends the thread.
   ~Sha256Alongside();
   Sha256Alongside(const Sha256Alongside&) = delete;
   Sha256Alongside& operator=(const Sha256Alongside&) = delete;
 
-  // Hands `bytes` to the thread, after it has done with the bytes handed
-  // before. The caller keeps `bytes` unchanged until the next Update, Wait
-  // or Finish returns, so it writes into another buffer meanwhile.
+  // Hands `bytes` to the thread once it holds fewer than `depth` pieces. The
+  // caller keeps each piece unchanged until `depth` more Updates, or a Wait
+  // or Finish, have returned: with depth + 1 buffers used in turn, it reads
+  // into one while the thread hashes the others.
   void Update(std::span<const std::byte> bytes);
   // Returns once the thread holds no bytes of the caller's.
   void Wait();
@@ -33,12 +36,12 @@ class Sha256Alongside {
  private:
   void Work();
 
+  const std::size_t depth_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::span<const std::byte> in_hand_;
-  bool busy_ = false;
+  std::deque<std::span<const std::byte>> in_hand_;  // the front one is being hashed
   bool ending_ = false;
-  Sha256 hash_;  // used by the thread while busy_, by the caller otherwise
+  Sha256 hash_;  // used by the thread while it holds bytes, by the caller otherwise
   std::thread worker_;
 };
 

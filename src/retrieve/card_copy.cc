@@ -1,9 +1,6 @@
 #include "retrieve/card_copy.h"
 
 #include <algorithm>
-#include <utility>
-
-#include "platform/sha256_alongside.h"
 
 namespace kvx {
 
@@ -16,16 +13,17 @@ std::int64_t RoundUpToSector(std::int64_t count) {
 }  // namespace
 
 bool ReadAsSectorCopy(CardVolume& card, std::int64_t offset, std::int64_t count,
-                      std::span<std::byte> buffer, const TakeCardBytes& take,
-                      std::span<std::byte> spare) {
+                      ReadBuffers buffers, const TakeCardBytes& take) {
   const std::int64_t whole = std::max<std::int64_t>(count, 0);
   std::int64_t position = offset;
   std::int64_t remaining = whole;
   // Below this offset the reading goes sector by sector: a large read came up
   // short there, and only single sectors tell where the delivered bytes end.
   std::int64_t sector_reads_until = position;
+  std::size_t turn = 0;
 
   while (remaining > 0) {
+    const std::span<std::byte> buffer = buffers[turn];
     const auto chunk = static_cast<std::int64_t>(buffer.size());
     std::int64_t wanted =
         position < sector_reads_until ? kSectorSize : std::min(chunk, RoundUpToSector(remaining));
@@ -51,31 +49,27 @@ bool ReadAsSectorCopy(CardVolume& card, std::int64_t offset, std::int64_t count,
     if (!take(into.first(static_cast<std::size_t>(usable)), whole - remaining) && remaining > 0) {
       return false;
     }
-    if (!spare.empty()) std::swap(buffer, spare);
+    // A buffer handed on empty may be read into again at once.
+    if (usable > 0) turn = (turn + 1) % buffers.size();
   }
   return true;
 }
 
 CopyEnd CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t count,
-                     TargetFile& target, std::span<std::byte> buffer, std::span<std::byte> spare,
+                     TargetFile& target, ReadBuffers buffers, Sha256Alongside& hash,
                      const std::function<bool(std::int64_t)>& on_chunk) {
-  Sha256Alongside hash;
   std::int64_t written = 0;
   Status write_status;
   const bool dealt_with = ReadAsSectorCopy(
-      card, offset, count, buffer,
-      [&](std::span<const std::byte> bytes, std::int64_t done) {
+      card, offset, count, buffers, [&](std::span<const std::byte> bytes, std::int64_t done) {
         if (!bytes.empty()) write_status = target.Write(bytes);
         if (!write_status.ok()) return false;
         hash.Update(bytes);
-        if (spare.empty()) hash.Wait();  // the next read goes into the same buffer
         written += static_cast<std::int64_t>(bytes.size());
         return on_chunk(done);
-      },
-      spare);
-  const Sha256Digest digest = hash.Finish();
-  if (!write_status.ok()) return {CopyResult::kWriteFailed, written, write_status, digest};
-  return {dealt_with ? CopyResult::kCopied : CopyResult::kStopped, written, Status(), digest};
+      });
+  if (!write_status.ok()) return {CopyResult::kWriteFailed, written, write_status};
+  return {dealt_with ? CopyResult::kCopied : CopyResult::kStopped, written, Status()};
 }
 
 }  // namespace kvx

@@ -14,7 +14,7 @@
 #include <span>
 
 #include "card/card_volume.h"
-#include "platform/sha256.h"
+#include "platform/sha256_alongside.h"
 #include "platform/target_file.h"
 
 namespace kvx {
@@ -24,15 +24,17 @@ namespace kvx {
 // ends. Returns false to end the reading there.
 using TakeCardBytes = std::function<bool(std::span<const std::byte> bytes, std::int64_t dealt_with)>;
 
+// The buffers a reading goes into, in turn.
+using ReadBuffers = std::span<const std::span<std::byte>>;
+
 // Reads up to `count` bytes from card offset `offset` (nothing for a count of
 // 0 or less), handing them to `take` in order. Returns true when the count
-// was dealt with, false when `take` ended the reading before. Given a spare,
-// the reads go into `buffer` and `spare` in turn, so the bytes `take` got
-// stay unchanged until the read after the next.
-// REQUIRES: buffer.size() and any spare's size are positive multiples of 512.
+// was dealt with, false when `take` ended the reading before. The reads go
+// into `buffers` in turn, so the bytes `take` got stay unchanged until it has
+// got buffers.size() - 1 more pieces that are not empty.
+// REQUIRES: at least one buffer; each one's size a positive multiple of 512.
 bool ReadAsSectorCopy(CardVolume& card, std::int64_t offset, std::int64_t count,
-                      std::span<std::byte> buffer, const TakeCardBytes& take,
-                      std::span<std::byte> spare = {});
+                      ReadBuffers buffers, const TakeCardBytes& take);
 
 // Whether the target took every byte the copy gave it, or the copy was asked
 // to stop first.
@@ -42,18 +44,17 @@ struct CopyEnd {
   CopyResult result = CopyResult::kCopied;
   std::int64_t written = 0;  // the bytes the target took
   Status write_status;       // kWriteFailed only: why the write failed
-  Sha256Digest digest{};     // of the bytes the target took
 };
 
-// Copies what ReadAsSectorCopy gives into `target`, and takes the SHA-256 of
-// what it wrote on a thread of its own while the next piece is read into the
-// other buffer. `on_chunk` gets, after each read, how much of the count is
-// dealt with; it returns false to stop the copy there (kStopped unless the
-// count is dealt with). Stops at the first failed write; what was written stays.
-// Without a spare the hashing waits for each piece instead.
-// REQUIRES: buffer.size() and any spare's size are positive multiples of 512.
+// Copies what ReadAsSectorCopy gives into `target`, and hands each piece
+// written to `hash`, whose thread hashes it while the next pieces are read:
+// the caller takes the digest of the bytes written with hash.Finish().
+// `on_chunk` gets, after each read, how much of the count is dealt with; it
+// returns false to stop the copy there (kStopped unless the count is dealt
+// with). Stops at the first failed write; what was written stays.
+// REQUIRES: as ReadAsSectorCopy; `hash` holds fewer pieces than there are buffers.
 CopyEnd CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t count,
-                     TargetFile& target, std::span<std::byte> buffer, std::span<std::byte> spare,
+                     TargetFile& target, ReadBuffers buffers, Sha256Alongside& hash,
                      const std::function<bool(std::int64_t)>& on_chunk);
 
 }  // namespace kvx

@@ -5,11 +5,13 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
 #include "card/card_prologue.h"
 #include "platform/io_buffer.h"
+#include "platform/sha256_alongside.h"
 #include "platform/sha256sum_line.h"
 #include "platform/system_platform.h"
 #include "platform/target_path.h"
@@ -27,6 +29,11 @@ namespace {
 // Large enough that a copy runs at the device's pace, small enough to stay a
 // fixed, modest share of memory whatever the files' sizes.
 constexpr std::size_t kCopyChunkSize = std::size_t{1} << 20;
+// The copy's buffers. SHA-256 runs slower than a copy from the system's
+// cache: the digest's thread hashes up to all but one of them behind the
+// copy, and goes on through the file's second read, which has buffers of
+// its own.
+constexpr std::size_t kCopyBuffers = 8;
 
 // Text2 as the start of every target path: a directory typed without its
 // final separator gets one, so the files go into it and not beside it.
@@ -100,9 +107,10 @@ std::string ShownName(std::string name) {
 // began, `retrieved` every file copied.
 Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& platform,
                           std::vector<CopiedRange>& begun, std::vector<RetrievedFile>& retrieved) {
-  // The copy reads into `buffer` and `spare` in turn, the second read into
-  // `buffer` and the file into `spare`.
-  IoBuffer buffer(kCopyChunkSize), spare(kCopyChunkSize);
+  std::vector<IoBuffer> copy_buffers(kCopyBuffers, IoBuffer(kCopyChunkSize));
+  const std::vector<std::span<std::byte>> copy_into(copy_buffers.begin(), copy_buffers.end());
+  IoBuffer card_again(kCopyChunkSize), file_back(kCopyChunkSize);
+  Sha256Alongside hash(kCopyBuffers - 1);  // after the buffers: ends before them
   const Selection selection = SelectionOf(state, controls);
   const std::int64_t total = 2 * selection.bytes;
   std::int64_t done_before = 0;  // of `total`, by the files before this one
@@ -142,7 +150,7 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
       return !stop;
     };
     const CopyEnd copy =
-        CopyFromCard(state.Card, file->StartOffset, size, *target, buffer, spare, report_progress);
+        CopyFromCard(state.Card, file->StartOffset, size, *target, copy_into, hash, report_progress);
     target.reset();  // closed before the user looks at what was written
     if (copy.result == CopyResult::kWriteFailed) {
       controls.ShowMessage(kCannotWriteMessage, kApplicationTitle);
@@ -170,14 +178,15 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
     }
     if (Result<std::unique_ptr<Volume>> back = platform.OpenFileToRead(done.path)) {
       done.second_read = ReadSecondTime(state.Card, file->StartOffset, copy.written, **back,
-                                        buffer, spare, report_progress);
+                                        card_again, file_back, report_progress);
     } else {
       done.second_read.outcome = SecondRead::kFileUnreadable;
     }
     if (done.second_read.outcome == SecondRead::kStopped) {
       return partly(Outcome::kStopped, StoppedSecondReadReason(shown, pass_done, size));
     }
-    if (done.second_read.outcome != SecondRead::kFileUnreadable) done.digest = copy.digest;
+    const Sha256Digest digest = hash.Finish();
+    if (done.second_read.outcome != SecondRead::kFileUnreadable) done.digest = digest;
     done_before += size;
     if (stop) return partly(Outcome::kStopped, kStoppedBetweenFilesReason);
   }

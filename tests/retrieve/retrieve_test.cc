@@ -12,6 +12,7 @@
 #include <tuple>
 #include <vector>
 
+#include "platform/sha256.h"
 #include "platform/system_platform.h"
 #include "retrieve/card_copy.h"
 #include "retrieve/target_name.h"
@@ -215,20 +216,26 @@ TEST_P(CardCopyTest, WritesTheBytesOfASectorBySectorCopy) {
     if (got < 512) break;
   }
   memory.CardOf("E").reads.clear();
-  std::vector<std::byte> buffer(static_cast<std::size_t>(c.chunk), std::byte{0xEE}), spare = buffer;
+  // Three buffers in turn, two of them with the digest's thread at a time.
+  std::vector<Bytes> buffers(3, Bytes(static_cast<std::size_t>(c.chunk), std::byte{0xEE}));
+  const std::vector<std::span<std::byte>> into(buffers.begin(), buffers.end());
+  Sha256Alongside hash(2);
   std::vector<std::int64_t> progress{0};
-  EXPECT_EQ(CopyFromCard(card, c.offset, c.count, **memory.CreateNewFile("out"), buffer, spare,
+  EXPECT_EQ(CopyFromCard(card, c.offset, c.count, **memory.CreateNewFile("out"), into, hash,
                          [&](std::int64_t done) {
                            progress.push_back(done);
                            return true;
                          }).result,
             CopyResult::kCopied);
   EXPECT_EQ(memory.files["out"], expected);
+  Sha256 expected_hash;
+  expected_hash.Update(expected);
+  EXPECT_EQ(hash.Finish(), expected_hash.Finish());
   EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
   EXPECT_EQ(progress.back(), std::max<std::int64_t>(c.count, 0));
   const auto& reads = memory.CardOf("E").reads;
   for (auto [offset, size] : reads)  // whole sectors, as raw volumes want
-    EXPECT_TRUE((offset - c.offset) % 512 == 0 && size % 512 == 0 && size <= buffer.size());
+    EXPECT_TRUE((offset - c.offset) % 512 == 0 && size % 512 == 0 && size <= static_cast<std::size_t>(c.chunk));
   if (c.fault.from > c.card_length && c.offset + c.count <= c.card_length) {  // whole chunks
     EXPECT_EQ(std::ssize(reads), (std::max<std::int64_t>(c.count, 0) + c.chunk - 1) / c.chunk);
   }
