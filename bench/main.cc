@@ -28,7 +28,7 @@
 #include "search/comb_through.h"
 #include "search/explore.h"
 #include "search/quick_search.h"
-#include "tests/support/straightforward_comb.h"
+#include "bench/straightforward_comb.h"
 #include "tests/support/temp_dir.h"
 
 namespace kvx::bench {
@@ -205,14 +205,14 @@ SearchRuns TimeSearches(const std::string& image, Session& session, int straight
   for (int r = 0; r < kCheapRuns; ++r) runs.explore.push_back(session.Time(Explore));
   runs.explore_found = Listed(*session.state);
 
-  testing::StraightforwardCombResult combed;
+  StraightforwardCombResult combed;
   for (int r = 0; r < straightforward_runs; ++r) {
     runs.straightforward.push_back(Seconds([&] {
       if (auto card = session.platform->OpenVolume("E"))
-        combed = testing::StraightforwardComb(**card);
+        combed = StraightforwardComb(**card);
     }));
   }
-  for (const testing::CombedHeader& header : combed.headers)
+  for (const CombedHeader& header : combed.headers)
     runs.straightforward_found.push_back({header.offset, header.length});
   return runs;
 }

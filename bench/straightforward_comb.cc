@@ -1,4 +1,4 @@
-#include "tests/support/straightforward_comb.h"
+#include "bench/straightforward_comb.h"
 
 #include <array>
 #include <cstddef>
@@ -6,7 +6,7 @@
 #include "card/file_header.h"
 #include "search/comb_through.h"
 
-namespace kvx::testing {
+namespace kvx::bench {
 
 StraightforwardCombResult StraightforwardComb(Volume& card) {
   constexpr std::size_t kMostFiles = 2048;
@@ -20,4 +20,4 @@ StraightforwardCombResult StraightforwardComb(Volume& card) {
   return result;
 }
 
-}  // namespace kvx::testing
+}  // namespace kvx::bench

@@ -9,7 +9,7 @@
 
 #include "platform/volume.h"
 
-namespace kvx::testing {
+namespace kvx::bench {
 
 struct CombedHeader {
   std::int64_t offset = 0;  // on the card
@@ -24,4 +24,4 @@ struct StraightforwardCombResult {
 
 StraightforwardCombResult StraightforwardComb(Volume& card);
 
-}  // namespace kvx::testing
+}  // namespace kvx::bench
