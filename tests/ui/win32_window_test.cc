@@ -193,6 +193,7 @@ TEST(Win32WindowTest, ControlsRefuseInputDuringAnActionWhileTimersRun) {
       });
       Win32Form::PostClick(form.Find("Command1"));
       Win32Form::PostClick(form.Find("Command3"));
+      Win32Form::PostClick(form.Find("Text2"));  // would take the focus
       PostMessageW(form.Find("Text1"), WM_KEYDOWN, 'X', 0);
       PostMessageW(form.Find("Text1"), WM_CHAR, 'X', 0);
     }
@@ -201,6 +202,7 @@ TEST(Win32WindowTest, ControlsRefuseInputDuringAnActionWhileTimersRun) {
   form.ClickControl("Command5");
   EXPECT_EQ(TextOf(form.Find("Text1")), "E");
   EXPECT_EQ(form.platform.opens(), 1);  // no second action
+  EXPECT_NE(GetFocus(), form.Find("Text2"));
   EXPECT_TRUE(timer_during_action);
   EXPECT_EQ(progress_seen.rfind("Read ", 0), 0u) << progress_seen;
   EXPECT_NE(progress_seen.find(" of 4.0 MB ("), std::string::npos) << progress_seen;
