@@ -1,21 +1,24 @@
 // What the Win32 window itself does, driven as another program would drive it:
 // window messages to its controls (WM_SETTEXT, BM_CLICK, LB_SETSEL), its state
 // read back the same way, on slow in-memory cards whose reads post input to
-// the window. What the form does with its controls is the form's suite's.
+// the window; and the system's own message boxes, answered from another
+// thread. What the form does with its controls is the form's suite's.
 #include <windows.h>
 
 #include <commctrl.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <memory>
+#include <atomic>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "tests/support/sector_strict_platform.h"
-#include "tests/ui/window_scenarios.h"
+#include "tests/ui/form/form_fakes.h"
 #include "ui/form/form_controls.h"
 #include "ui/win32/control_ids.h"
 #include "ui/win32/wide_text.h"
+#include "ui/win32/win32_dialogs.h"
 #include "ui/win32/win32_window.h"
 
 namespace kvx::testing {
@@ -37,30 +40,13 @@ RECT PlaceOf(HWND control) {
 
 // The window on the scenario cards in memory (slow once `platform.read_time`
 // is set); the platform's reads can act on it. Boxes answer from a script.
-struct Win32Form final : WindowDriver {
+struct Win32Form {
   Win32Form() : window(dialogs, platform, false) { window.Show(SW_SHOWNOACTIVATE); }
   HWND Find(const char* name) const { return window.Control(name); }
   void Type(const char* box, const std::string& text) {
     SendMessageW(Find(box), WM_SETTEXT, 0, reinterpret_cast<LPARAM>(WideText(text).c_str()));
   }
-  void ClickControl(const std::string& name) override {
-    SendMessageW(Find(name.c_str()), BM_CLICK, 0, 0);
-  }
-  // What a click does in an extended-selection list box; Shift selects from
-  // the line last clicked without Shift.
-  void ClickLine(int line, Click click) override {
-    HWND list = Find("List1");
-    if (click == Click::kWithCtrl) {
-      bool selected = SendMessageW(list, LB_GETSEL, line, 0) > 0;
-      SendMessageW(list, LB_SETSEL, !selected, line);
-    } else {
-      SendMessageW(list, LB_SETSEL, FALSE, -1);
-      int from = click == Click::kWithShift ? anchor : line;
-      SendMessageW(list, LB_SELITEMRANGE, TRUE, MAKELPARAM(std::min(from, line), std::max(from, line)));
-    }
-    if (click != Click::kWithShift) anchor = line;
-    SendMessageW(list, LB_SETCARETINDEX, line, FALSE);
-  }
+  void ClickControl(const char* name) { SendMessageW(Find(name), BM_CLICK, 0, 0); }
   // A click as the mouse makes it, posted for the window's event handling.
   static void PostClick(HWND control) {
     PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(3, 3));
@@ -77,7 +63,6 @@ struct Win32Form final : WindowDriver {
   ScriptedDialogs dialogs;
   SlowPlatform platform;
   Win32Window window;
-  int anchor = 0;
 };
 
 class Win32PlacesTest : public ::testing::TestWithParam<int> {};
@@ -154,22 +139,22 @@ TEST(Win32WindowTest, SystemMenuItemAndCtrlIAskForTheImagesName) {
   EXPECT_TRUE(form.platform.files.empty());
 }
 
-class Win32SelectionTest : public ::testing::TestWithParam<WindowScenario> {};
-
-// The form reads the list box's selection and caret line: Retrieve copies
-// the lines selected; the pointer is normal after; closing closes the card.
-TEST_P(Win32SelectionTest, RetrieveCopiesTheLinesTheListSelects) {
+// The form reads the list box's selection and its caret line, here a line
+// left unselected: Retrieve copies the line selected; the pointer is normal
+// after; closing closes the card.
+TEST(Win32WindowTest, RetrieveCopiesTheLinesTheListSelects) {
   Win32Form form;
   form.Type("Text2", "T:\\out\\");
-  RunScript(form, GetParam().script);
-  EXPECT_EQ(form.platform.Copied(), GetParam().copied);
+  form.ClickControl("Command1");
+  HWND list = form.Find("List1");
+  SendMessageW(list, LB_SETSEL, TRUE, 3);
+  SendMessageW(list, LB_SETCARETINDEX, 1, FALSE);
+  form.ClickControl("Command2");
+  EXPECT_EQ(form.platform.Copied(), "DATA0004.KVX");
   EXPECT_EQ(GetCursor(), LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
   SendMessageW(form.window.handle(), WM_CLOSE, 0, 0);
   EXPECT_EQ(form.platform.open_volumes(), 0);
 }
-
-INSTANTIATE_TEST_SUITE_P(Scenarios, Win32SelectionTest, ::testing::ValuesIn(kWindowScenarios),
-                         [](const auto& info) { return std::string(info.param.name); });
 
 // A double-click on Text2 and a click on "..." open the same chooser.
 TEST(Win32WindowTest, ChooserSetsTextTwoToTheChosenDirectory) {
@@ -208,6 +193,7 @@ TEST(Win32WindowTest, ControlsRefuseInputDuringAnActionWhileTimersRun) {
       });
       Win32Form::PostClick(form.Find("Command1"));
       Win32Form::PostClick(form.Find("Command3"));
+      Win32Form::PostClick(form.Find("Text2"));  // would take the focus
       PostMessageW(form.Find("Text1"), WM_KEYDOWN, 'X', 0);
       PostMessageW(form.Find("Text1"), WM_CHAR, 'X', 0);
     }
@@ -216,6 +202,7 @@ TEST(Win32WindowTest, ControlsRefuseInputDuringAnActionWhileTimersRun) {
   form.ClickControl("Command5");
   EXPECT_EQ(TextOf(form.Find("Text1")), "E");
   EXPECT_EQ(form.platform.opens(), 1);  // no second action
+  EXPECT_NE(GetFocus(), form.Find("Text2"));
   EXPECT_TRUE(timer_during_action);
   EXPECT_EQ(progress_seen.rfind("Read ", 0), 0u) << progress_seen;
   EXPECT_NE(progress_seen.find(" of 4.0 MB ("), std::string::npos) << progress_seen;
@@ -256,6 +243,37 @@ TEST_P(Win32StopTest, AsksTheRunningActionToStop) {
 
 INSTANTIATE_TEST_SUITE_P(EscOrButton, Win32StopTest, ::testing::Bool(),
                          [](const auto& info) { return info.param ? "Stop" : "Esc"; });
+
+// The system's message boxes, answered by clicks from another thread: each
+// shows its text under its caption, and a click on Yes makes the answer yes.
+TEST(Win32WindowTest, RealMessageBoxesShowTheirTextAndCaptionAndTakeTheAnswer) {
+  std::vector<std::string> seen;
+  std::atomic<bool> done = false;
+  std::thread answerer([&] {
+    for (HWND answered = nullptr; !done; Sleep(20)) {
+      HWND box = FindWindowW(L"#32770", nullptr);
+      if (box == nullptr || box == answered) continue;
+      answered = box;
+      std::string text;
+      for (HWND child = GetWindow(box, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        wchar_t kind[16] = {};
+        GetClassNameW(child, kind, 16);
+        if (std::wstring(kind) == L"Static" && !TextOf(child).empty()) text = TextOf(child);
+      }
+      bool question = GetDlgItem(box, IDYES) != nullptr;
+      seen.push_back(TextOf(box) + "|" + text + (question ? "|yes/no" : "|ok"));
+      SendMessageW(GetDlgItem(box, question ? IDYES : IDOK), BM_CLICK, 0, 0);
+    }
+  });
+  Win32Dialogs dialogs;
+  dialogs.ShowMessage("first\r\nsecond", "Korvex SD Rescure");
+  bool yes = dialogs.AskYesNo("Comb?", "Korvex SD Rescue");
+  done = true;
+  answerer.join();
+  EXPECT_TRUE(yes);
+  EXPECT_EQ(seen, (std::vector<std::string>{"Korvex SD Rescure|first\r\nsecond|ok",
+                                            "Korvex SD Rescue|Comb?|yes/no"}));
+}
 
 }  // namespace
 }  // namespace kvx::testing
