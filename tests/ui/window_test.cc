@@ -9,7 +9,7 @@
 
 #include "platform/system_platform.h"
 #include "tests/support/file_size_limit.h"
-#include "tests/ui/window_scenarios.h"
+#include "tests/ui/form/form_fakes.h"
 #include "ui/form/form_controls.h"
 #include "ui/qt/qt_dialogs.h"
 #include "ui/qt/qt_window.h"
@@ -18,7 +18,7 @@ namespace kvx::testing {
 
 // The window, shown and active, on slow in-memory cards (fast until
 // `platform->read_time` is set); the platform's reads can act on it.
-struct Window final : WindowDriver {
+struct Window {
   Window() {
     auto owned = std::make_unique<SlowPlatform>();
     platform = owned.get();
@@ -31,15 +31,9 @@ struct Window final : WindowDriver {
   QString Text(const char* name) const { return Find(name)->property("text").toString(); }
   void Type(const char* box, const QString& text) { Find(box)->setProperty("text", text); }
   bool Running() const { return Find("Stop")->isEnabled(); }
-
-  void ClickControl(const std::string& name) override {
-    QTest::mouseClick(Find(QString::fromStdString(name)), Qt::LeftButton);
-  }
-  void ClickLine(int line, Click click) override {
+  void ClickControl(const char* name) { QTest::mouseClick(Find(name), Qt::LeftButton); }
+  void ClickLine(int line, Qt::KeyboardModifiers keys = Qt::NoModifier) {
     auto* list = qobject_cast<QListWidget*>(Find("List1"));
-    auto keys = click == Click::kWithCtrl    ? Qt::ControlModifier
-                : click == Click::kWithShift ? Qt::ShiftModifier
-                                             : Qt::NoModifier;
     QRect rect = list->visualItemRect(list->item(line));
     QTest::mouseClick(list->viewport(), Qt::LeftButton, keys, rect.center());
   }
@@ -143,18 +137,24 @@ class WindowTest : public QObject {
   // Clicks with Ctrl and Shift select as the list takes them; Retrieve copies
   // those lines. The report's CR LF breaks show as line breaks.
   void selections_data() {
-    QTest::addColumn<int>("index");
-    for (int i = 0; i < int(std::size(kWindowScenarios)); ++i)
-      QTest::newRow(kWindowScenarios[i].name) << i;
+    QTest::addColumn<Qt::KeyboardModifiers>("keys");
+    QTest::addColumn<QString>("copied");
+    QTest::newRow("Ctrl") << Qt::KeyboardModifiers(Qt::ControlModifier)
+                          << "DATA0002.KVX DATA0004.KVX";
+    QTest::newRow("Shift") << Qt::KeyboardModifiers(Qt::ShiftModifier)
+                           << "DATA0002.KVX DATA0003.KVX DATA0004.KVX";
   }
 
   void selections() {
-    QFETCH(int, index);
-    const WindowScenario& scenario = kWindowScenarios[index];
+    QFETCH(Qt::KeyboardModifiers, keys);
+    QFETCH(QString, copied);
     Window form;
     form.Type("Text2", "out/");
-    RunScript(form, scenario.script);
-    QCOMPARE(form.platform->Copied(), std::string(scenario.copied));
+    form.ClickControl("Command1");
+    form.ClickLine(1);
+    form.ClickLine(3, keys);
+    form.ClickControl("Command2");
+    QCOMPARE(QString::fromStdString(form.platform->Copied()), copied);
     QVERIFY(form.Text("Label2").startsWith("This is a ZENTO SD\n\nZENTO Firmware: 2G\n"));
     QCOMPARE(QApplication::overrideCursor(), nullptr);
     QVERIFY(form.window->close() && form.platform->open_volumes() == 0);
@@ -186,6 +186,7 @@ class WindowTest : public QObject {
     QCOMPARE(form.platform->opens(), 1);  // no second action
     QCOMPARE(form.dialogs->log.size(), std::size_t{1});  // the question only, no chooser
     QCOMPARE(static_cast<int>(form.window->state().SizeMode), 0);
+    QVERIFY(!form.Find("Option1")->property("checked").toBool());  // no click reached it
     QVERIFY(timer_during_action);
     QVERIFY2(progress_seen.startsWith("Read ") && progress_seen.contains(" of 4.0 MB ("),
              qPrintable(progress_seen));
