@@ -68,7 +68,6 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"image", ""},
                       std::vector<std::string>{"--json", "quick", "out.img"},
                       std::vector<std::string>{"--drive", "EE=/x", "quick"},
-                      std::vector<std::string>{"--drive", "1=/x", "quick"},
                       std::vector<std::string>{"--drive", "E=", "quick"},
                       std::vector<std::string>{"--drive"},
                       std::vector<std::string>{"--size", "both", "quick"},
@@ -77,14 +76,10 @@ INSTANTIATE_TEST_SUITE_P(
                       std::vector<std::string>{"--retrieve", ",1", "quick"},
                       std::vector<std::string>{"--retrieve", "", "quick"},
                       std::vector<std::string>{"--retrieve", "-1", "quick"},
-                      std::vector<std::string>{"--retrieve", "+1", "quick"},
-                      std::vector<std::string>{"--retrieve", "1x", "quick"},
                       std::vector<std::string>{"--retrieve", "1,x", "quick"},
                       std::vector<std::string>{"--list-drives", "quick"},
                       std::vector<std::string>{"--json=yes", "quick"},
                       std::vector<std::string>{"--retries", "-1", "image", "o"},
-                      std::vector<std::string>{"--retries", "two", "image", "o"},
-                      std::vector<std::string>{"--retries", "", "image", "o"},
                       std::vector<std::string>{"--retries", "99999999999", "image", "o"},
                       std::vector<std::string>{"-x", "quick"}));
 

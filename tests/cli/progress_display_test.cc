@@ -61,11 +61,5 @@ TEST_F(ProgressDisplayTest, BlanksOutTheRestOfALongerLine) {
   EXPECT_EQ(written.back(), "\rcomb: 2.0 MB, 20.0 MB/s" + std::string(6, ' '));
 }
 
-TEST_F(ProgressDisplayTest, ShowsNothingWhenNothingWasReported) {
-  now += milliseconds(500);
-  display.Finish();
-  EXPECT_TRUE(written.empty());
-}
-
 }  // namespace
 }  // namespace kvx
