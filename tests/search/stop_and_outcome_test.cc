@@ -23,6 +23,8 @@ constexpr std::int64_t kExploreCard = 1 << 20;
 constexpr std::int64_t kB = 174080;  // the 2G data region's second cluster
 constexpr std::int64_t kCluster = 32768;
 
+using Progress = std::vector<std::pair<std::int64_t, std::int64_t>>;
+
 struct StopCase {
   const char* name;
   int stop_at_ask;  // -1: never
@@ -32,30 +34,39 @@ struct StopCase {
 
 void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
 
+// Runs `search` on `image`, asked to stop as the case says: it keeps what it
+// listed, ends with one outcome and nothing busy or open. Returns its progress.
+Progress RunStopped(void (*search)(WindowState&, Controls&, Platform&), const CardImage& image,
+                    const StopCase& c) {
+  ActionHarness h;
+  h.InsertCard(image);
+  h.controls.stop_at_ask = c.stop_at_ask;
+  search(*h.state, h.controls, h.platform);
+  EXPECT_EQ(h.state->FoundFiles.FoundCount(), c.listed);
+  EXPECT_EQ(std::ssize(h.controls.lines), c.listed);
+  EXPECT_EQ(h.controls.label3,
+            c.listed ? std::to_string(c.listed) + " KVX File(s) found" : "No KVX Files found");
+  EXPECT_EQ(std::tuple(h.controls.busy, h.platform.open_volumes()), std::tuple(false, 0));
+  EXPECT_EQ(h.controls.outcomes, std::vector<Outcome>{c.outcome});
+  return h.controls.progress;
+}
+
 class ExploreStopTest : public ::testing::TestWithParam<StopCase> {};
 
 // Four files, one cluster each, from the data region's second cluster on.
 TEST_P(ExploreStopTest, KeepsWhatItListedAndEndsAsAtTheCardsEnd) {
   const StopCase& c = GetParam();
-  ActionHarness h;
   CardImage image(Layout::kG2, kExploreCard);
   image.PlaceHeader(image.DataRegionOffset(), 0);  // the region marker
-  for (int i = 0; i < 4; ++i) image.PlaceFile(kB + i * kCluster, 30000, static_cast<std::uint8_t>(i));
-  h.InsertCard(image);
-  h.controls.stop_at_ask = c.stop_at_ask;
-  Explore(*h.state, h.controls, h.platform);
-
-  EXPECT_EQ(h.state->FoundFiles.FoundCount(), c.listed);
-  EXPECT_EQ(std::ssize(h.controls.lines), c.listed);
-  EXPECT_EQ(h.controls.label3, std::to_string(c.listed) + " KVX File(s) found");
-  EXPECT_EQ(h.controls.outcomes, std::vector<Outcome>{c.outcome});
-  // One report per header read, at the header's offset, of the card's size.
-  std::vector<std::pair<std::int64_t, std::int64_t>> progress;
-  // A stopped walk reads no header past its last find; a whole one reads the
+  for (int i = 0; i < 4; ++i)
+    image.PlaceFile(kB + i * kCluster, 30000, static_cast<std::uint8_t>(i));
+  // One report per header read, at the header's offset, of the card's size. A
+  // stopped walk reads no header past its last find; a whole one reads the
   // one where none stands.
-  const int reads = c.stop_at_ask >= 0 ? c.listed : c.listed + 1;
-  for (int i = 0; i < reads; ++i) progress.emplace_back(kB + i * kCluster, kExploreCard);
-  EXPECT_EQ(h.controls.progress, progress);
+  Progress progress;
+  for (int i = 0; i < (c.stop_at_ask >= 0 ? c.listed : c.listed + 1); ++i)
+    progress.emplace_back(kB + i * kCluster, kExploreCard);
+  EXPECT_EQ(RunStopped(Explore, image, c), progress);
 }
 
 // clang-format off
@@ -69,29 +80,22 @@ INSTANTIATE_TEST_SUITE_P(Asks, ExploreStopTest, ::testing::Values(
 // Headers at 200 KiB, 1.5 MiB and 3 MiB of a 4 MiB card; Comb Through reads
 // windows of 1 MiB from 80896 and asks after each.
 constexpr std::int64_t kCombCard = 4 << 20;
-const std::vector<std::int64_t> kHeaders = {200 << 10, 3 << 19, 3 << 20};
+CardImage CombCard() {
+  CardImage image(Layout::kG2, kCombCard);
+  for (std::int64_t at : {200 << 10, 3 << 19, 3 << 20}) image.PlaceFile(at, 1000);
+  return image;
+}
 
 class CombStopTest : public ::testing::TestWithParam<StopCase> {};
 
 TEST_P(CombStopTest, KeepsWhatItListedAndReportsEachWindow) {
-  const StopCase& c = GetParam();
-  ActionHarness h;
-  CardImage image(Layout::kG2, kCombCard);
-  for (std::int64_t at : kHeaders) image.PlaceFile(at, 1000);
-  h.InsertCard(image);
-  h.controls.stop_at_ask = c.stop_at_ask;
-  CombThrough(*h.state, h.controls, h.platform);
-
-  EXPECT_EQ(h.state->FoundFiles.FoundCount(), c.listed);
-  EXPECT_EQ(h.controls.label3, c.listed ? std::to_string(c.listed) + " KVX File(s) found"
-                                        : "No KVX Files found");
-  EXPECT_FALSE(h.controls.busy);
-  EXPECT_EQ(h.platform.open_volumes(), 0);
-  EXPECT_EQ(h.controls.outcomes, std::vector<Outcome>{c.outcome});
-  for (auto [done, total] : h.controls.progress) EXPECT_EQ(total, kCombCard);
-  EXPECT_TRUE(std::is_sorted(h.controls.progress.begin(), h.controls.progress.end()));
-  if (c.stop_at_ask >= 0) EXPECT_EQ(std::ssize(h.controls.progress), c.stop_at_ask + 1);
-  else EXPECT_EQ(h.controls.progress.back().first, kCombCard);
+  const Progress progress = RunStopped(CombThrough, CombCard(), GetParam());
+  for (auto [done, total] : progress) EXPECT_EQ(total, kCombCard);
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  if (GetParam().stop_at_ask >= 0)
+    EXPECT_EQ(std::ssize(progress), GetParam().stop_at_ask + 1);
+  else
+    EXPECT_EQ(progress.back().first, kCombCard);
 }
 
 // clang-format off
@@ -104,23 +108,10 @@ INSTANTIATE_TEST_SUITE_P(Asks, CombStopTest, ::testing::Values(
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
-TEST(CombOutcomeTest, AReadThatFailsInsideTheCardIsAFailureWithWhatWasListed) {
-  ActionHarness h;
-  CardImage image(Layout::kG2, kCombCard);
-  for (std::int64_t at : kHeaders) image.PlaceFile(at, 1000);
-  h.InsertCard(image).fault = {2 << 20, (2 << 20) + 512};
-  CombThrough(*h.state, h.controls, h.platform);
-  EXPECT_EQ(h.state->FoundFiles.FoundCount(), 2);
-  ASSERT_EQ(h.controls.outcomes.size(), 1u);
-  EXPECT_EQ(h.controls.outcomes[0].kind, Outcome::kFailed);
-  EXPECT_EQ(h.controls.outcomes[0].text,
-            "Comb Through: reading the card failed at 2.0 MB: Input/output error; 2 files listed");
-}
-
 // No to the question: nothing opened, nothing shown changed, one outcome.
 TEST(CombOutcomeTest, NoToTheQuestionLeavesEverythingAsItWas) {
   ActionHarness h;
-  h.InsertCard(CardImage(Layout::kG2, kCombCard));
+  h.InsertCard(CombCard());
   h.controls.answers = {false};
   h.controls.label3 = "old";
   h.controls.lines = {"old line"};
@@ -136,7 +127,7 @@ TEST(CombOutcomeTest, NoToTheQuestionLeavesEverythingAsItWas) {
 }
 
 // The searches' ends other than a stop: each reports one outcome, a failure
-// with what failed.
+// with what failed and what was listed.
 struct EndCase {
   const char* name;
   void (*action)(WindowState&, Controls&, Platform&);
@@ -163,7 +154,11 @@ INSTANTIATE_TEST_SUITE_P(Ends, SearchEndTest, ::testing::Values(
             [](ActionHarness& h) { h.InsertBytes(Bytes(4096)); },
             {Outcome::kFailed, "Quick Search: reading the KVX file entries failed: the card ends before it"}},
     EndCase{"NoDataRegion", Explore, [](ActionHarness& h) { h.InsertBytes(Bytes(1 << 20)); },
-            {Outcome::kDone, "Explore: no KVX data region"}}),
+            {Outcome::kDone, "Explore: no KVX data region"}},
+    EndCase{"CombReadFails", CombThrough,
+            [](ActionHarness& h) { h.InsertCard(CombCard()).fault = {2 << 20, (2 << 20) + 512}; },
+            {Outcome::kFailed, "Comb Through: reading the card failed at 2.0 MB: Input/output error; "
+                               "2 files listed"}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
 
