@@ -11,58 +11,44 @@ namespace {
 
 using Block = std::array<std::byte, kFileHeaderSize>;
 
-Block MakeBlock(std::initializer_list<std::pair<std::size_t, std::uint8_t>> bytes) {
+// A header of body length `field`, with `changes` made to its bytes after.
+Block Header(std::uint32_t field, std::initializer_list<std::pair<std::size_t, int>> changes = {}) {
   Block block{};
-  for (auto [at, value] : bytes) block[at] = std::byte(value);
+  for (auto [at, value] : {std::pair<std::size_t, int>{7, 0x06}, {1534, 0x01}, {1535, 0x80}})
+    block[at] = std::byte(value);
+  for (int i = 0; i < 4; ++i) block[8 + i] = std::byte((field >> (8 * i)) & 0xFF);
+  for (auto [at, value] : changes) block[at] = std::byte(value);
   return block;
 }
 
-Block Header(std::uint8_t b8, std::uint8_t b9, std::uint8_t b10, std::uint8_t b11) {
-  return MakeBlock({{6, 0x00}, {7, 0x06}, {8, b8}, {9, b9}, {10, b10}, {11, b11},
-                    {1534, 0x01}, {1535, 0x80}});
-}
-
-struct LengthCase {
-  std::array<std::uint8_t, 4> field;
-  std::int64_t length;
-};
-
-class FileHeaderLengthTest : public ::testing::TestWithParam<LengthCase> {};
-
-TEST_P(FileHeaderLengthTest, IsFieldReadUnsignedPlusHeader) {
-  auto [f, length] = GetParam();
-  Block block = Header(f[0], f[1], f[2], f[3]);
-  ASSERT_TRUE(IsFileHeader(block));
-  EXPECT_EQ(FileHeaderLength(block), length);
-}
-
-INSTANTIATE_TEST_SUITE_P(Fields, FileHeaderLengthTest,
-                         ::testing::Values(LengthCase{{0, 0, 0, 0}, 1536},
-                                           LengthCase{{0x00, 0xE8, 0x03, 0x00}, 257536},
-                                           LengthCase{{0x00, 0x00, 0x00, 0x80}, 2147485184},
-                                           LengthCase{{0xFF, 0xFF, 0xFF, 0xFF}, 4294968831}));
-
-struct NearMissCase {
+struct HeaderCase {
   const char* why;
   Block block;
-  bool region_marker;
+  std::int64_t length;  // 0: no header
+  bool region_marker = true;
 };
 
-class HeaderNearMissTest : public ::testing::TestWithParam<NearMissCase> {};
+class FileHeaderTest : public ::testing::TestWithParam<HeaderCase> {};
 
-TEST_P(HeaderNearMissTest, IsNoHeader) {
-  EXPECT_FALSE(IsFileHeader(GetParam().block)) << GetParam().why;
-  EXPECT_EQ(HasRegionMarker(GetParam().block), GetParam().region_marker) << GetParam().why;
+TEST_P(FileHeaderTest, IsKnownByItsBytesAndGivesItsLengthReadUnsigned) {
+  const HeaderCase& c = GetParam();
+  ASSERT_EQ(IsFileHeader(c.block), c.length > 0) << c.why;
+  EXPECT_EQ(c.length > 0 ? FileHeaderLength(c.block) : 0, c.length) << c.why;
+  EXPECT_EQ(HasRegionMarker(c.block), c.region_marker) << c.why;
 }
 
 INSTANTIATE_TEST_SUITE_P(
-    Blocks, HeaderNearMissTest,
-    ::testing::Values(
-        NearMissCase{"bytes 6..7 swapped", MakeBlock({{6, 0x06}, {7, 0x00}, {1534, 0x01}, {1535, 0x80}}), true},
-        NearMissCase{"byte 7 is 4", MakeBlock({{6, 0x00}, {7, 0x04}, {1534, 0x01}, {1535, 0x80}}), true},
-        NearMissCase{"end bytes swapped", MakeBlock({{6, 0x00}, {7, 0x06}, {1534, 0x80}, {1535, 0x01}}), false},
-        NearMissCase{"byte 1535 is 0", MakeBlock({{6, 0x00}, {7, 0x06}, {1534, 0x01}}), false},
-        NearMissCase{"all zero", MakeBlock({}), false}));
+    Blocks, FileHeaderTest,
+    ::testing::Values(HeaderCase{"no body", Header(0), 1536},
+                      HeaderCase{"256000 bytes", Header(256000), 257536},
+                      HeaderCase{"top bit set", Header(0x80000000u), 2147485184},
+                      HeaderCase{"largest", Header(0xFFFFFFFFu), 4294968831},
+                      HeaderCase{"bytes 6..7 swapped", Header(0, {{6, 0x06}, {7, 0x00}}), 0},
+                      HeaderCase{"byte 7 is 4", Header(0, {{7, 0x04}}), 0},
+                      HeaderCase{"end bytes swapped", Header(0, {{1534, 0x80}, {1535, 0x01}}), 0,
+                                 false},
+                      HeaderCase{"byte 1535 is 0", Header(0, {{1535, 0x00}}), 0, false},
+                      HeaderCase{"all zero", Block{}, 0, false}));
 
 }  // namespace
 }  // namespace kvx

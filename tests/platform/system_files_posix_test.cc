@@ -51,25 +51,18 @@ TEST(TargetFilePosixTest, AWriteTheSystemRefusesFailsWithItsReason) {
   EXPECT_EQ(wrote_at.code(), Status::Code::kFileTooLarge);
 }
 
-std::int64_t SizeOf(const std::string& path) {
-  DriveMap drives;
-  EXPECT_EQ(drives.Add("E=" + path), std::nullopt);
-  auto volume = NewSystemPlatform(drives)->OpenVolume("E").value_or(nullptr);
-  if (volume == nullptr) {
-    ADD_FAILURE() << "cannot open " << path;
-    return -2;
-  }
-  return volume->Size();
-}
-
-TEST(VolumeSizePosixTest, ImageFileGivesItsLength) {
+TEST(VolumeSizePosixTest, AnImageGivesItsLengthACharacterDeviceNone) {
   TempDir dir;
-  std::string path = (dir.path() / "card.img").string();
-  std::ofstream(path, std::ios::binary) << std::string(1000, 'x');
-  EXPECT_EQ(SizeOf(path), 1000);
+  const std::string image = (dir.path() / "card.img").string();
+  std::ofstream(image, std::ios::binary) << std::string(1000, 'x');
+  for (auto [path, size] : {std::pair{image, 1000}, {"/dev/zero", -1}}) {
+    DriveMap drives;
+    ASSERT_EQ(drives.Add("E=" + path), std::nullopt);
+    auto volume = NewSystemPlatform(drives)->OpenVolume("E").value_or(nullptr);
+    ASSERT_NE(volume, nullptr) << path;
+    EXPECT_EQ(volume->Size(), size) << path;
+  }
 }
-
-TEST(VolumeSizePosixTest, CharacterDeviceHasNoKnownSize) { EXPECT_EQ(SizeOf("/dev/zero"), -1); }
 
 }  // namespace
 }  // namespace kvx::testing

@@ -63,12 +63,8 @@ TEST(SystemFilesTest, OpensRefuseAMissingFileAndAFolderWithTheReason) {
   TempDir dir;
   auto platform = NewSystemPlatform(DriveMap{});
   for (const std::string& path : {(dir.path() / "missing").string(), dir.path().string()}) {
-    auto read = platform->OpenFileToRead(path);
-    EXPECT_FALSE(read.ok()) << path;
-    EXPECT_FALSE(read.status().ok()) << path;
-    auto update = platform->OpenFileToUpdate(path);
-    EXPECT_FALSE(update.ok()) << path;
-    EXPECT_FALSE(update.status().ok()) << path;
+    EXPECT_FALSE(platform->OpenFileToRead(path).status().ok()) << path;
+    EXPECT_FALSE(platform->OpenFileToUpdate(path).status().ok()) << path;
   }
 }
 
@@ -82,9 +78,7 @@ TEST(SystemFilesTest, RenameReplacingPutsTheNewFileInTheOldOnesPlace) {
   EXPECT_TRUE(platform->RenameReplacing(new_file, old_file).ok());
   EXPECT_EQ(Content(old_file), "new");
   EXPECT_FALSE(std::filesystem::exists(new_file));
-  const Status renamed = platform->RenameReplacing(new_file, old_file);
-  EXPECT_FALSE(renamed.ok());
-  EXPECT_EQ(renamed.code(), Status::Code::kNotFound);
+  EXPECT_EQ(platform->RenameReplacing(new_file, old_file).code(), Status::Code::kNotFound);
 }
 
 }  // namespace
