@@ -150,9 +150,9 @@ TEST_P(SearchEndTest, ReportsOneOutcome) {
 INSTANTIATE_TEST_SUITE_P(Ends, SearchEndTest, ::testing::Values(
     EndCase{"NoEntries", QuickSearch, [](ActionHarness& h) { h.InsertBytes(Bytes(1 << 20)); },
             {Outcome::kDone, "Quick Search: no KVX file entries"}},
-    EndCase{"EntriesUnreadable", QuickSearch,
-            [](ActionHarness& h) { h.InsertBytes(Bytes(4096)); },
-            {Outcome::kFailed, "Quick Search: reading the KVX file entries failed: the card ends before it"}},
+    EndCase{"EntriesUnreadable", QuickSearch, [](ActionHarness& h) { h.InsertBytes(Bytes(4096)); },
+            {Outcome::kFailed,
+             "Quick Search: reading the KVX file entries failed: the card ends before it"}},
     EndCase{"NoDataRegion", Explore, [](ActionHarness& h) { h.InsertBytes(Bytes(1 << 20)); },
             {Outcome::kDone, "Explore: no KVX data region"}},
     EndCase{"CombReadFails", CombThrough,
