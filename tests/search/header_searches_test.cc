@@ -1,0 +1,371 @@
+// The header searches, Explore and Comb Through: where each finds headers
+// and what it lists; asked to stop at a chosen read, run to their end, or
+// ended by a read failure, what they keep, how far they report and the one
+// outcome each reports.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <string>
+#include <tuple>
+#include <vector>
+
+#include "search/comb_through.h"
+#include "search/explore.h"
+#include "search/quick_search.h"
+#include "tests/support/action_harness.h"
+
+namespace kvx::testing {
+namespace {
+
+using Layout = CardImage::Layout;
+using Bytes = std::vector<std::byte>;
+using Offsets = std::vector<std::int64_t>;
+constexpr std::int64_t kCluster = 32768;  // 64 sectors, as CardImage makes it
+constexpr std::int64_t kA = 113152;       // the 1G data region's second cluster
+
+// A line the search lists for file `i`, named after `stem`.
+std::string Line(const char* stem, int i, std::int64_t size, std::int64_t at) {
+  std::string name = stem + std::to_string(i) + ".KVX";
+  return PaddedFileName(name) + " Size: " + std::to_string(size) + " @" + std::to_string(at);
+}
+
+// The walk's reads: those after the boot sector and the data-region probe.
+Offsets WalkReads(const Card& card, Layout layout) {
+  Offsets offsets;
+  for (std::size_t i = layout == Layout::kG1 ? 2 : 3; i < card.reads.size(); ++i) {
+    EXPECT_EQ(card.reads[i].second, 1536u);
+    offsets.push_back(card.reads[i].first);
+  }
+  return offsets;
+}
+
+struct WalkCase {
+  const char* name;
+  Layout layout;
+  std::vector<std::pair<std::int64_t, std::int64_t>> files;  // offset, body length
+  Offsets reads;  // the walk's reads; the first ones found the files
+  Offsets sizes;  // of the files found
+  int sectors_per_cluster = 64;
+};
+
+class ExploreWalkTest : public ::testing::TestWithParam<WalkCase> {};
+
+TEST_P(ExploreWalkTest, WalksFromHeaderToHeaderOnClusterBoundaries) {
+  const WalkCase& c = GetParam();
+  ActionHarness h;
+  CardImage image(c.layout, 2 << 20);
+  image.PlaceHeader(image.DataRegionOffset(), 0);  // the region marker
+  image.SetSectorsPerCluster(c.sectors_per_cluster);
+  for (auto [at, body] : c.files) image.PlaceFile(at, static_cast<std::uint32_t>(body));
+  Card& card = h.InsertCard(image);
+  h.controls.retrieve_enabled = c.sizes.empty();
+  Explore(*h.state, h.controls, h.platform);
+  std::vector<std::string> lines;
+  for (int i = 0; i < static_cast<int>(c.sizes.size()); ++i)
+    lines.push_back(Line("RECOVER", i, c.sizes[i], c.reads[i]));
+  EXPECT_EQ(h.controls.lines, lines);
+  EXPECT_EQ(WalkReads(card, c.layout), c.reads);
+  EXPECT_EQ(std::tuple(h.state->FoundFiles.FoundCount(), h.controls.retrieve_enabled,
+                       h.platform.open_volumes()),
+            std::tuple(std::ssize(lines), !lines.empty(), 0));
+}
+
+constexpr std::int64_t kA1 = kA + kCluster, kA2 = kA + 2 * kCluster, kA3 = kA + 3 * kCluster;
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Cards, ExploreWalkTest, ::testing::Values(
+    WalkCase{"WorkedExample", Layout::kG1, {{kA, 256000}}, {kA, 375296}, {257536}},
+    WalkCase{"ExactMultiple", Layout::kG1, {{kA, 31232}, {kA1, 0}}, {kA, kA1, kA2}, {32768, 1536}},
+    WalkCase{"OneByteOver", Layout::kG1, {{kA, 31233}, {kA2, 0}}, {kA, kA2, kA3}, {32769, 1536}},
+    // The first cluster's header does not stand for the second's.
+    WalkCase{"NoHeaderAtTheSecondCluster", Layout::kG1, {{kA1, 0}}, {kA}, {}},
+    // 64-bit lengths and offsets: the next block is 131073 clusters on, past the end.
+    WalkCase{"LargestLengthField", Layout::kG1, {{kA, 0xFFFFFFFF}}, {kA, kA + 131073 * kCluster},
+             {4294968831}},
+    // No cluster size: the walk starts at the region itself and ends after one file.
+    WalkCase{"ClusterSizeZero", Layout::kG1, {{80384, 5000}}, {80384}, {6536}, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+TEST(ExploreTest, ListsAtMost512FilesAndNeverReadsThe513th) {
+  ActionHarness h;
+  CardImage image(Layout::kG1, 80384 + 520 * 2048);
+  image.SetSectorsPerCluster(4);  // 2048-byte clusters
+  for (int i = 0; i <= 513; ++i) image.PlaceHeader(80384 + i * 2048, 0);
+  Card& card = h.InsertCard(image);
+  Explore(*h.state, h.controls, h.platform);
+  ASSERT_EQ(h.controls.lines.size(), 512u);
+  EXPECT_EQ(h.controls.lines[511], Line("RECOVER", 511, 1536, 80384 + 512 * 2048));
+  EXPECT_EQ(WalkReads(card, Layout::kG1).size(), 512u);
+}
+
+TEST(FoundFileListTest, AFullTableRefusesTheNextFileAndShowsNothingOfIt) {
+  ActionHarness h;
+  FoundFileList& list = h.state->FoundFiles;
+  for (int i = 0; i < FoundFileList::kCapacity; ++i) ASSERT_TRUE(list.Add({}, h.controls));
+  EXPECT_FALSE(list.Add({.FileName = "PAST"}, h.controls));
+  EXPECT_EQ(list.FoundCount(), FoundFileList::kCapacity);
+  EXPECT_EQ(h.controls.lines.size(), static_cast<std::size_t>(FoundFileList::kCapacity));
+  EXPECT_EQ(list.Record(FoundFileList::kCapacity), nullptr);
+}
+
+// Both header searches: how each early end leaves the window and the state.
+struct EarlyEndCase {
+  const char* name;
+  void (*action)(WindowState&, Controls&, Platform&);
+  std::function<void(ActionHarness&)> setup;
+  std::string label1, label3;
+  bool card_opened;  // the list is emptied once the card is open
+};
+
+class EarlyEndTest : public ::testing::TestWithParam<EarlyEndCase> {};
+
+TEST_P(EarlyEndTest, EndsWithTheLabelsAndStateOfItsFailure) {
+  const EarlyEndCase& c = GetParam();
+  ActionHarness h;
+  h.controls.label1 = h.controls.label3 = "old";
+  h.controls.retrieve_enabled = h.controls.size_options_visible = true;
+  h.state->SizeMode = SizeChoice::kByFat;
+  for (int i = 0; i < 7; ++i) h.state->FoundFiles.Add({}, h.controls);  // an earlier search's
+  c.setup(h);
+  c.action(*h.state, h.controls, h.platform);
+  EXPECT_EQ(std::tuple(h.controls.label1, h.controls.label3), std::tuple(c.label1, c.label3));
+  EXPECT_EQ(std::tuple(h.controls.LineCount(), h.state->FoundFiles.FoundCount(),
+                       h.platform.open_volumes()),
+            c.card_opened ? std::tuple(0, 0, 1) : std::tuple(7, 7, 0));
+  // Command2 as it was, the options hidden, SizeMode by header and the pointer back.
+  EXPECT_EQ(std::tuple(h.controls.retrieve_enabled, h.controls.size_options_visible,
+                       h.state->SizeMode, h.controls.busy, h.controls.busy_changes),
+            std::tuple(true, false, SizeChoice::kByHeader, false, 2));
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Failures, EarlyEndTest, ::testing::Values(
+    EarlyEndCase{"ExploreCantOpen", Explore, [](ActionHarness& h) { h.controls.text1 = "F"; },
+                 "Skipepd DIR region", "", false},
+    EarlyEndCase{"ExploreDataRegionNotFound", Explore,
+                 [](ActionHarness& h) { h.InsertCard(CardImage(Layout::kG1, 1 << 20)); },
+                 "Skipepd DIR region", "KVX Data Region not found, there is nothing to recover",
+                 true},
+    EarlyEndCase{"CombLetterTooLow", CombThrough, [](ActionHarness& h) { h.controls.text1 = "c"; },
+                 "Skipped DIR region", "", false}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+// Only the eight bytes a header is known by (6..11, 1534, 1535), so headers
+// one sector apart can overlap without overwriting each other's.
+void MarkHeader(CardImage& image, std::int64_t offset, std::uint32_t body_length) {
+  image.SetByte(offset + 6, 0x00);
+  image.SetByte(offset + 7, 0x06);
+  for (int i = 0; i < 4; ++i) image.SetByte(offset + 8 + i, (body_length >> (8 * i)) & 0xFF);
+  image.SetByte(offset + 1534, 0x01);
+  image.SetByte(offset + 1535, 0x80);
+}
+
+struct FindCase {
+  const char* name;
+  std::vector<std::pair<std::int64_t, std::uint32_t>> headers;  // offset, body length
+  std::vector<std::int64_t> found;
+};
+
+class CombFindTest : public ::testing::TestWithParam<FindCase> {};
+
+TEST_P(CombFindTest, ListsEveryHeaderAtASectorBoundaryFrom80896) {
+  ActionHarness h;
+  CardImage image(Layout::kG2, 3 << 20);
+  image.SetSectorsPerFat(1);  // the scan still runs to the card's end
+  std::map<std::int64_t, std::uint32_t> bodies(GetParam().headers.begin(),
+                                               GetParam().headers.end());
+  for (auto [at, body] : bodies) MarkHeader(image, at, body);
+  h.InsertCard(image);
+  CombThrough(*h.state, h.controls, h.platform);
+  std::vector<std::string> lines;
+  for (std::int64_t at : GetParam().found)
+    lines.push_back(Line("FOUND", static_cast<int>(lines.size()), bodies[at] + 1536, at));
+  EXPECT_EQ(h.controls.lines, lines);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Images, CombFindTest, ::testing::Values(
+    FindCase{"WorkedExample", {{80384, 0}, {80896, 10000}}, {80896}},
+    FindCase{"Overlapping", {{100352, 0}, {100864, 1}, {101376, 2}}, {100352, 100864, 101376}},
+    FindCase{"InsideABody", {{102400, 100000}, {110592, 50}}, {102400, 110592}},
+    FindCase{"OffASectorBoundary", {{102656, 0}}, {}},
+    // The first window holds the blocks from 80896 to 1129472 - 512.
+    FindCase{"AcrossTheFirstWindowsEnd", {{1128448, 0}, {1128960, 0}, {1129472, 0}, {1129984, 0}},
+             {1128448, 1128960, 1129472, 1129984}},
+    FindCase{"LastWholeBlock", {{(3 << 20) - 1536, 0}, {(3 << 20) - 1024, 0}}, {(3 << 20) - 1536}}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+TEST(CombThroughTest, StopsAt2048FilesAndLeavesRecord2048Alone) {
+  ActionHarness h;
+  CardImage image(Layout::kG1, 80896 + 2100 * 512 + 1536);
+  for (int k = 0; k < 2100; ++k) MarkHeader(image, 80896 + 512 * k, 0);
+  h.InsertCard(image);
+  CombThrough(*h.state, h.controls, h.platform);
+  ASSERT_EQ(h.controls.lines.size(), 2048u);
+  EXPECT_EQ(h.controls.lines[2047], Line("FOUND", 2047, 1536, 80896 + 2047 * 512));
+  EXPECT_EQ(h.state->FoundFiles.Record(2048)->FileName, "") << "record 2048 is never written";
+  EXPECT_EQ(h.controls.label3, "2048 KVX File(s) found");
+}
+
+// The card is read once, in large whole-sector reads, with progress at most
+// once a read.
+TEST(CombThroughTest, ReadsTheCardOnceInLargeReads) {
+  ActionHarness h;
+  Card& card = h.InsertCard(CardImage(Layout::kG1, (5 << 20) + 700));
+  CombThrough(*h.state, h.controls, h.platform);
+  for (auto [offset, size] : card.reads)
+    EXPECT_TRUE(offset % 512 == 0 && size % 512 == 0 && size <= (1u << 20) + 1024);
+  EXPECT_LE(card.reads.size(), 1u + 6u + 3u);  // boot sector, windows, the end's blocks
+  EXPECT_LE(h.controls.progress.size(), 6u);
+  EXPECT_EQ(h.controls.progress.back().first, (5 << 20) + 700);
+}
+
+constexpr std::int64_t kExploreCard = 1 << 20;
+constexpr std::int64_t kB = 174080;  // the 2G data region's second cluster
+
+using Progress = std::vector<std::pair<std::int64_t, std::int64_t>>;
+
+struct StopCase {
+  const char* name;
+  int stop_at_ask;  // -1: never
+  int listed;
+  Outcome outcome;
+};
+
+void PrintTo(const StopCase& c, std::ostream* os) { *os << c.name; }
+
+// Runs `search` on `image`, asked to stop as the case says: it keeps what it
+// listed, ends with one outcome and nothing busy or open. Returns its progress.
+Progress RunStopped(void (*search)(WindowState&, Controls&, Platform&), const CardImage& image,
+                    const StopCase& c) {
+  ActionHarness h;
+  h.InsertCard(image);
+  h.controls.stop_at_ask = c.stop_at_ask;
+  search(*h.state, h.controls, h.platform);
+  EXPECT_EQ(h.state->FoundFiles.FoundCount(), c.listed);
+  EXPECT_EQ(std::ssize(h.controls.lines), c.listed);
+  EXPECT_EQ(h.controls.label3,
+            c.listed ? std::to_string(c.listed) + " KVX File(s) found" : "No KVX Files found");
+  EXPECT_EQ(std::tuple(h.controls.busy, h.platform.open_volumes()), std::tuple(false, 0));
+  EXPECT_EQ(h.controls.outcomes, std::vector<Outcome>{c.outcome});
+  return h.controls.progress;
+}
+
+class ExploreStopTest : public ::testing::TestWithParam<StopCase> {};
+
+// Four files, one cluster each, from the data region's second cluster on.
+TEST_P(ExploreStopTest, KeepsWhatItListedAndEndsAsAtTheCardsEnd) {
+  const StopCase& c = GetParam();
+  CardImage image(Layout::kG2, kExploreCard);
+  image.PlaceHeader(image.DataRegionOffset(), 0);  // the region marker
+  for (int i = 0; i < 4; ++i)
+    image.PlaceFile(kB + i * kCluster, 30000, static_cast<std::uint8_t>(i));
+  // One report per header read, at the header's offset, of the card's size. A
+  // stopped walk reads no header past its last find; a whole one reads the
+  // one where none stands.
+  Progress progress;
+  for (int i = 0; i < (c.stop_at_ask >= 0 ? c.listed : c.listed + 1); ++i)
+    progress.emplace_back(kB + i * kCluster, kExploreCard);
+  EXPECT_EQ(RunStopped(Explore, image, c), progress);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Asks, ExploreStopTest, ::testing::Values(
+    StopCase{"AtTheFirstAsk", 0, 1, {Outcome::kStopped, "Explore stopped at 19 %: 1 file listed"}},
+    StopCase{"AtTheThirdAsk", 2, 3, {Outcome::kStopped, "Explore stopped at 25 %: 3 files listed"}},
+    StopCase{"Never", -1, 4, {Outcome::kDone, "Explore: 4 files listed"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+// Headers at 200 KiB, 1.5 MiB and 3 MiB of a 4 MiB card; Comb Through reads
+// windows of 1 MiB from 80896 and asks after each.
+constexpr std::int64_t kCombCard = 4 << 20;
+CardImage CombCard() {
+  CardImage image(Layout::kG2, kCombCard);
+  for (std::int64_t at : {200 << 10, 3 << 19, 3 << 20}) image.PlaceFile(at, 1000);
+  return image;
+}
+
+class CombStopTest : public ::testing::TestWithParam<StopCase> {};
+
+TEST_P(CombStopTest, KeepsWhatItListedAndReportsEachWindow) {
+  const Progress progress = RunStopped(CombThrough, CombCard(), GetParam());
+  for (auto [done, total] : progress) EXPECT_EQ(total, kCombCard);
+  EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+  if (GetParam().stop_at_ask >= 0)
+    EXPECT_EQ(std::ssize(progress), GetParam().stop_at_ask + 1);
+  else
+    EXPECT_EQ(progress.back().first, kCombCard);
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Asks, CombStopTest, ::testing::Values(
+    StopCase{"AfterTheFirstWindow", 0, 0,
+             {Outcome::kStopped, "Comb Through stopped at 26 %: 0 files listed"}},
+    StopCase{"AfterTheSecondWindow", 1, 1,
+             {Outcome::kStopped, "Comb Through stopped at 51 %: 1 file listed"}},
+    StopCase{"Never", -1, 3, {Outcome::kDone, "Comb Through read 4.0 MB: 3 files"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+// No to the question: nothing opened, nothing shown changed, one outcome.
+TEST(CombOutcomeTest, NoToTheQuestionLeavesEverythingAsItWas) {
+  ActionHarness h;
+  h.InsertCard(CombCard());
+  h.controls.answers = {false};
+  h.controls.label3 = "old";
+  h.controls.lines = {"old line"};
+  h.controls.size_options_visible = true;
+  CombThrough(*h.state, h.controls, h.platform);
+  EXPECT_EQ(h.controls.questions.size(), 1u);
+  EXPECT_EQ(std::tuple(h.controls.label3, h.controls.lines, h.controls.size_options_visible),
+            std::tuple("old", std::vector<std::string>{"old line"}, true));
+  EXPECT_EQ(h.controls.busy_changes + h.platform.opens(), 0);
+  EXPECT_EQ(h.controls.outcomes,
+            (std::vector<Outcome>{{Outcome::kStopped, "Comb Through not started"}}));
+  EXPECT_TRUE(h.controls.progress.empty());
+}
+
+// The searches' ends other than a stop: each reports one outcome, a failure
+// with what failed and what was listed.
+struct EndCase {
+  const char* name;
+  void (*action)(WindowState&, Controls&, Platform&);
+  std::function<void(ActionHarness&)> setup;
+  Outcome outcome;
+};
+
+void PrintTo(const EndCase& c, std::ostream* os) { *os << c.name; }
+
+class SearchEndTest : public ::testing::TestWithParam<EndCase> {};
+
+TEST_P(SearchEndTest, ReportsOneOutcome) {
+  ActionHarness h;
+  GetParam().setup(h);
+  GetParam().action(*h.state, h.controls, h.platform);
+  EXPECT_EQ(h.controls.outcomes, std::vector<Outcome>{GetParam().outcome});
+}
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Ends, SearchEndTest, ::testing::Values(
+    EndCase{"NoEntries", QuickSearch, [](ActionHarness& h) { h.InsertBytes(Bytes(1 << 20)); },
+            {Outcome::kDone, "Quick Search: no KVX file entries"}},
+    EndCase{"EntriesUnreadable", QuickSearch, [](ActionHarness& h) { h.InsertBytes(Bytes(4096)); },
+            {Outcome::kFailed,
+             "Quick Search: reading the KVX file entries failed: the card ends before it"}},
+    EndCase{"NoDataRegion", Explore, [](ActionHarness& h) { h.InsertBytes(Bytes(1 << 20)); },
+            {Outcome::kDone, "Explore: no KVX data region"}},
+    EndCase{"CombReadFails", CombThrough,
+            [](ActionHarness& h) { h.InsertCard(CombCard()).fault = {2 << 20, (2 << 20) + 512}; },
+            {Outcome::kFailed, "Comb Through: reading the card failed at 2.0 MB: "
+                               "Input/output error; 2 files listed"}}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
+
+}  // namespace
+}  // namespace kvx::testing
