@@ -162,7 +162,6 @@ INSTANTIATE_TEST_SUITE_P(
         DataProbeCase{"card ends in the 1G block", kData1G + 100, kMarker1G,
                       RegionProbe::kTroubleReading, kTrouble, "before3"}));
 
-
 // Card length, window payload, fault; whether a read touching it fails whole.
 using ReaderCase = std::tuple<std::int64_t, std::size_t, ReadFault, bool>;
 

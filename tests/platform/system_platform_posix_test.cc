@@ -71,8 +71,6 @@ TEST(VolumeSizePosixTest, AnImageGivesItsLengthACharacterDeviceNone) {
   }
 }
 
-
-
 struct Partition {
   int type;
   std::uint32_t first_sector;
