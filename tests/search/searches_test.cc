@@ -1,11 +1,11 @@
-// The searches: what Quick Search lists from the entry blocks; where the
-// header searches, Explore and Comb Through, find headers and what they list;
-// asked to stop at a chosen read, run to their end, or ended by a read
-// failure, what they keep, how far they report and the one outcome each
-// reports. Last, every read a search makes, made to fail in turn: a fault on
-// the first and on the last byte of each read of a clean run. Every read is of
-// whole sectors. Whatever read fails, the search ends as its failure rules say
-// for that read: the prologue's, a probe's, a header read's or the walk's and
+// The searches. Where the header searches, Explore and Comb Through, find
+// headers and what they list; asked to stop at a chosen read, run to their
+// end, or ended by a read failure, what they keep, how far they report and the
+// one outcome each reports. Then what Quick Search lists from the entry blocks.
+// Last, every read a search makes, made to fail in turn: a fault on the first
+// and on the last byte of each read of a clean run. Every read is of whole
+// sectors. Whatever read fails, the search ends as its failure rules say for
+// that read: the prologue's, a probe's, a header read's or the walk's and
 // scan's; a fault never adds, changes or reorders a line other than the one
 // whose read failed.
 #include <gtest/gtest.h>
