@@ -51,16 +51,15 @@ TEST_P(DriveMapTest, MapsTheLetterToItsPathAndPartition) {
   EXPECT_EQ(c.option + 2, LocationText(*location));
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Options, DriveMapTest,
-    ::testing::Values(MapCase{"E=/dev/sdb@1", "e", "/dev/sdb", 1},
-                      MapCase{"E=gpt.img@255", "E", "gpt.img", 255},
-                      // Anything but a partition number after the last "@" is path.
-                      MapCase{"E=a@b/card.img", "E", "a@b/card.img"},
-                      MapCase{"E=card.img@0", "E", "card.img@0"},
-                      MapCase{"E=card.img@05", "E", "card.img@05"},
-                      MapCase{"E=card.img@256", "E", "card.img@256"}, MapCase{"E=@1", "E", "@1"},
-                      MapCase{"E=card.img", "F", nullptr}, MapCase{"E:card.img", "E", nullptr}));
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Options, DriveMapTest, ::testing::Values(
+    MapCase{"E=/dev/sdb@1", "e", "/dev/sdb", 1}, MapCase{"E=gpt.img@255", "E", "gpt.img", 255},
+    // Anything but a partition number after the last "@" is path.
+    MapCase{"E=a@b/card.img", "E", "a@b/card.img"}, MapCase{"E=card.img@0", "E", "card.img@0"},
+    MapCase{"E=card.img@05", "E", "card.img@05"}, MapCase{"E=card.img@256", "E", "card.img@256"},
+    MapCase{"E=@1", "E", "@1"}, MapCase{"E=card.img", "F", nullptr},
+    MapCase{"E:card.img", "E", nullptr}));
+// clang-format on
 
 // A later mapping of a letter replaces the earlier one; each is described in letter order.
 TEST(DriveMapTest, DescribesEachLettersLastMappingInLetterOrder) {

@@ -377,12 +377,10 @@ using Strings = std::vector<std::string>;
 
 std::string Pad(std::string_view name) { return PaddedFileName(name); }
 
-struct QuickSearchRun : ActionHarness {
-  void Run(const CardImage& image) {
-    InsertCard(image);
-    QuickSearch(*state, controls, platform);
-  }
-};
+void RunQuickSearch(ActionHarness& h, const CardImage& image) {
+  h.InsertCard(image);
+  QuickSearch(*h.state, h.controls, h.platform);
+}
 
 constexpr char kNoRegion[] = "KVX Data Region not found, there is nothing to recover";
 
@@ -406,11 +404,11 @@ TEST_P(QuickSearchListTest, ListsTheEntriesAndEndsWithItsLabels) {
   const ListCase& c = GetParam();
   CardImage image(c.layout, c.length);
   c.change(image);
-  QuickSearchRun h;
+  ActionHarness h;
   h.controls.label1 = h.controls.label3 = "earlier";
   h.controls.lines = {"old line"};
   h.controls.retrieve_enabled = true;
-  h.Run(image);
+  RunQuickSearch(h, image);
   EXPECT_EQ(h.controls.lines, c.lines);
   EXPECT_EQ(std::tuple(h.controls.label1, h.controls.label3), std::tuple(c.label1, c.label3));
   EXPECT_EQ(h.controls.retrieve_enabled, !c.lines.empty());
@@ -472,8 +470,8 @@ TEST_P(QuickSearchSizeTest, ShowsOneOrBothSizes) {
   image.SetSectorsPerCluster(8);
   image.AddEntry("XA.KVX", 3, c.dir_size);
   if (c.header_body) image.PlaceHeader(image.ClusterOffset(3), *c.header_body);
-  QuickSearchRun h;
-  h.Run(image);
+  ActionHarness h;
+  RunQuickSearch(h, image);
   ASSERT_EQ(h.controls.lines.size(), 1u) << c.what;
   std::int64_t offset = image.ClusterOffset(3);
   EXPECT_EQ(h.controls.lines[0], Pad("DA      .KVX") + c.line_tail + std::to_string(offset))
@@ -498,14 +496,14 @@ TEST(QuickSearchTest, OptionsStayVisibleForTheRestOfTheSearchOnceSizesDiffered) 
   image.AddEntry("A.KVX", 3, 100);
   image.PlaceHeader(image.ClusterOffset(3), 0);
   image.AddEntry("XB.KVX", 4, 100);
-  QuickSearchRun h;
-  h.Run(image);
+  ActionHarness h;
+  RunQuickSearch(h, image);
   EXPECT_TRUE(h.controls.size_options_visible);
   EXPECT_TRUE(h.state->SizesDiffer);
 
   CardImage plain(Layout::kG2, 4 << 20);
   plain.AddEntry("C.KVX", 3, 100);
-  h.Run(plain);
+  RunQuickSearch(h, plain);
   EXPECT_FALSE(h.controls.size_options_visible) << "a new search starts with sizes agreeing";
 }
 
