@@ -3,7 +3,8 @@
 // or hostile tables never hang and are refused with a reason, and that a
 // partition's reads never pass its end. (The partitions a location names on
 // cards made by the real tools, each table's default among them:
-// tests/e2e/partitioned_cards.sh.)
+// tests/e2e/partitioned_cards.sh.) First, how "--drive" gives a letter its
+// location: a path and, after the last "@", a partition.
 #include "platform/partition_volume.h"
 
 #include <gtest/gtest.h>
@@ -16,63 +17,75 @@
 #include <vector>
 
 #include "platform/crc32.h"
+#include "platform/drive_map.h"
 #include "platform/logical_partitions.h"
-#include "tests/support/memory_platform.h"
 #include "tests/support/guid_table_image.h"
+#include "tests/support/memory_platform.h"
 
 namespace kvx::testing {
 namespace {
 
-using Bytes = std::vector<std::byte>;
-constexpr std::int64_t kSector = 512;
-
-struct Entry {
-  int status = 0x00;
-  int type = 0;
-  std::uint32_t first_sector = 0;
-  std::uint32_t sector_count = 0;
+struct MapCase {
+  const char* option;
+  const char* letter;  // looked up afterwards
+  const char* path;    // nullptr: refused, or no mapping
+  int partition = 0;
 };
 
-void PutU32(Bytes& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = std::byte((value >> (8 * i)) & 0xFF);
-}
+void PrintTo(const MapCase& c, std::ostream* os) { *os << c.option; }
 
-// Sector 0 of a partitioned disk: the four entries and 0x55AA, code zeroed.
-Bytes Mbr(const std::vector<Entry>& entries) {
-  Bytes sector(kSector);
-  for (std::size_t i = 0; i < entries.size(); ++i) {
-    std::size_t at = 446 + 16 * i;
-    sector[at] = std::byte(entries[i].status);
-    sector[at + 4] = std::byte(entries[i].type);
-    PutU32(sector, at + 8, entries[i].first_sector);
-    PutU32(sector, at + 12, entries[i].sector_count);
+class DriveMapTest : public ::testing::TestWithParam<MapCase> {};
+
+TEST_P(DriveMapTest, MapsTheLetterToItsPathAndPartition) {
+  const MapCase& c = GetParam();
+  DriveMap map;
+  bool accepted = !map.Add(c.option).has_value();
+  std::optional<VolumeLocation> location = map.LocationOf(c.letter);
+  if (c.path == nullptr) {
+    EXPECT_FALSE(location.has_value());
+    return;
   }
-  sector[510] = std::byte{0x55};
-  sector[511] = std::byte{0xAA};
-  return sector;
+  EXPECT_TRUE(accepted);
+  EXPECT_EQ(location, (VolumeLocation{c.path, c.partition}));
+  EXPECT_EQ(map.PathOf(c.letter), c.path);
+  EXPECT_EQ(c.option + 2, LocationText(*location));
 }
 
-// A FAT16 boot sector as mkfs.fat writes one, with a table area that would
-// decode as a FAT partition if it were read as one.
-Bytes FatBootSector() {
-  Bytes sector = Mbr({{0x00, 0x06, 2, 4}});
-  sector[0] = std::byte{0xEB};
-  sector[11] = std::byte{0x00};
-  sector[12] = std::byte{0x02};  // 512 bytes per sector
-  sector[13] = std::byte{64};
-  sector[16] = std::byte{2};
-  return sector;
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Options, DriveMapTest, ::testing::Values(
+    MapCase{"E=/dev/sdb@1", "e", "/dev/sdb", 1}, MapCase{"E=gpt.img@255", "E", "gpt.img", 255},
+    // Anything but a partition number after the last "@" is path.
+    MapCase{"E=a@b/card.img", "E", "a@b/card.img"}, MapCase{"E=card.img@0", "E", "card.img@0"},
+    MapCase{"E=card.img@05", "E", "card.img@05"}, MapCase{"E=card.img@256", "E", "card.img@256"},
+    MapCase{"E=@1", "E", "@1"}, MapCase{"E=card.img", "F", nullptr},
+    MapCase{"E:card.img", "E", nullptr}));
+// clang-format on
+
+// A later mapping of a letter replaces the earlier one; each is described in letter order.
+TEST(DriveMapTest, DescribesEachLettersLastMappingInLetterOrder) {
+  DriveMap map;
+  for (const char* option : {"g=/dev/sdc", "E=first.img@2", "F=card.img", "e=whole.img@2"})
+    ASSERT_FALSE(map.Add(option).has_value());
+  EXPECT_EQ(map.Descriptions(),
+            (std::vector<std::string>{"E: whole.img@2", "F: card.img", "G: /dev/sdc"}));
 }
+
+using Bytes = std::vector<std::byte>;
+constexpr std::int64_t kSector = 512;
 
 // A disk of `sectors` sectors, each filled with its number, and `sector0` on top.
 constexpr std::int64_t kDiskSectors = 64;
 Bytes Disk(const Bytes& sector0, std::int64_t sectors = kDiskSectors) {
   Bytes disk(static_cast<std::size_t>(sectors * kSector));
-  for (std::int64_t i = 0; i < sectors; ++i) {
+  for (std::int64_t i = 0; i < sectors; ++i)
     std::fill_n(disk.begin() + i * kSector, kSector, std::byte(i));
-  }
   std::copy(sector0.begin(), sector0.end(), disk.begin());
   return disk;
+}
+
+// Partition `number` of drive E, as a location names it.
+std::unique_ptr<Volume> Select(MemoryPlatform& platform, int number, std::string& why_none) {
+  return SelectPartition(platform.OpenVolume("E").value_or(nullptr), number, why_none);
 }
 
 void Place(Bytes& disk, std::int64_t sector, const Bytes& bytes) {
@@ -84,7 +97,7 @@ Bytes LinuxThenFat16() { return Mbr({{0x80, 0x83, 2, 4}, {0x00, 0x06, 8, 16}}); 
 // A Linux partition in sectors 2-5, then an extended one at 32 whose chain of
 // records holds a FAT16 (5: sectors 34-39) and a FAT32 partition (6: 44-51).
 // `link2` is the second record's link: {0, 0} ends the chain.
-Bytes Logicals(Entry link2 = {}, Entry extended = {0, 0x05, 32, 32},
+Bytes Logicals(MbrEntry link2 = {}, MbrEntry extended = {0, 0x05, 32, 32},
                std::int64_t sectors = kDiskSectors) {
   Bytes disk = Disk(Mbr({{0, 0x83, 2, 4}, extended}), sectors);
   Place(disk, 32, Mbr({{0, 0x06, 2, 6}, {0, 0x05, 10, 12}}));
@@ -97,9 +110,8 @@ Bytes Logicals(Entry link2 = {}, Entry extended = {0, 0x05, 32, 32},
 Bytes EndlessChain() {
   constexpr std::int64_t kSectors = kMaxChainLength + 40;
   Bytes disk = Disk(Mbr({{0, 0x05, 1, kSectors - 1}}), kSectors);
-  for (std::int64_t at = 1; at + 1 < kSectors; ++at) {
+  for (std::int64_t at = 1; at + 1 < kSectors; ++at)
     Place(disk, at, Mbr({{0, 0x83, 0, 0}, {0, 0x05, static_cast<std::uint32_t>(at), 1}}));
-  }
   return disk;
 }
 
@@ -140,7 +152,7 @@ TEST_P(SelectPartitionTest, OpensTheVolumeTheLocationNames) {
   MemoryPlatform platform;
   Card& card = platform.Insert("E", c.disk());
   std::string why_none;
-  std::unique_ptr<Volume> volume = SelectPartition(platform.OpenVolume("E").value_or(nullptr), c.number, why_none);
+  std::unique_ptr<Volume> volume = Select(platform, c.number, why_none);
   EXPECT_LE(card.reads.size(), static_cast<std::size_t>(kMaxChainLength + 4));
   if (c.first_sector < 0) {
     EXPECT_EQ(volume, nullptr);
@@ -155,29 +167,24 @@ TEST_P(SelectPartitionTest, OpensTheVolumeTheLocationNames) {
   EXPECT_TRUE(std::equal(first.begin(), first.end(), expected.begin() + c.first_sector * kSector));
 }
 
-std::function<Bytes()> OnDisk(std::function<Bytes()> sector0) {
-  return [sector0] { return Disk(sector0()); };
+std::function<Bytes()> OnDisk(Bytes sector0) {
+  return [sector0] { return Disk(sector0); };
 }
 
 // clang-format off
 INSTANTIATE_TEST_SUITE_P(Cases, SelectPartitionTest, ::testing::Values(
-    SelectCase{"ABareFatVolumeIsItself", OnDisk(FatBootSector), 0, 0, kDiskSectors},
-    SelectCase{"ATableWithoutFatIsTheWholeDisk", OnDisk([] { return Mbr({{0, 0x83, 2, 4}}); }),
-               0, 0, kDiskSectors},
-    SelectCase{"NoSignatureIsNoTable",
-               OnDisk([] { Bytes s = LinuxThenFat16(); s[511] = std::byte{0}; return s; }),
-               0, 0, kDiskSectors},
-    SelectCase{"AStatusNoToolWritesIsNoTable",
-               OnDisk([] { return Mbr({{0x12, 0x06, 8, 16}}); }), 0, 0, kDiskSectors},
-    SelectCase{"AnEntryOnSectorZeroIsNoTable",
-               OnDisk([] { return Mbr({{0x00, 0x06, 0, 16}}); }), 0, 0, kDiskSectors},
-    SelectCase{"PartitionOneWhateverItsType", OnDisk(LinuxThenFat16), 1, 2, 4},
-    SelectCase{"AnUnusedEntryNamesNothing", OnDisk(LinuxThenFat16), 3, -1, 0, "no partition 3"},
-    SelectCase{"ANumberedPartitionOfABareVolumeIsNothing", OnDisk(FatBootSector), 1, -1, 0,
+    SelectCase{"ABareFatVolumeIsItself", OnDisk(FatBootSector()), 0, 0, kDiskSectors},
+    SelectCase{"ATableWithNoFatIsTheWholeDisk", OnDisk(Mbr({{0, 0x83, 2, 4}})), 0, 0, kDiskSectors},
+    SelectCase{"NoSignatureIsNoTable", [] { return Flipped(Disk(LinuxThenFat16()), 511); }, 0, 0,
+               kDiskSectors},
+    SelectCase{"AnOddStatusIsNoTable", OnDisk(Mbr({{0x12, 0x06, 8, 16}})), 0, 0, kDiskSectors},
+    SelectCase{"AnEntryAtSector0IsNoTable", OnDisk(Mbr({{0x00, 0x06, 0, 16}})), 0, 0, kDiskSectors},
+    SelectCase{"PartitionOneWhateverItsType", OnDisk(LinuxThenFat16()), 1, 2, 4},
+    SelectCase{"AnUnusedEntryNamesNothing", OnDisk(LinuxThenFat16()), 3, -1, 0, "no partition 3"},
+    SelectCase{"ANumberedPartitionOfABareVolumeIsNothing", OnDisk(FatBootSector()), 1, -1, 0,
                "no partition table"},
     // Past the disk's end, the partition holds what the disk still has.
-    SelectCase{"APartitionCutShortByTheDisk", OnDisk([] { return Mbr({{0, 0x06, 60, 16}}); }),
-               0, 60, 4},
+    SelectCase{"APartitionCutShortByTheDisk", OnDisk(Mbr({{0, 0x06, 60, 16}})), 0, 60, 4},
     // Logical partitions, numbered from 5 in chain order, count after primaries.
     SelectCase{"LogicalPartitionSix", [] { return Logicals(); }, 6, 44, 8},
     SelectCase{"NoLogicalPastTheChain", [] { return Logicals(); }, 7, -1, 0, "no partition 7"},
@@ -220,10 +227,10 @@ TEST(SelectPartitionTest, AnUnreadableSectorZeroLeavesTheVolumeToReportIt) {
   MemoryPlatform platform;
   platform.Insert("E", Disk(LinuxThenFat16())).fault = {0, kSector};
   std::string why_none;
-  std::unique_ptr<Volume> whole = SelectPartition(platform.OpenVolume("E").value_or(nullptr), 0, why_none);
+  std::unique_ptr<Volume> whole = Select(platform, 0, why_none);
   ASSERT_NE(whole, nullptr);
   EXPECT_EQ(whole->Size(), kDiskSectors * kSector);
-  EXPECT_EQ(SelectPartition(platform.OpenVolume("E").value_or(nullptr), 2, why_none), nullptr);
+  EXPECT_EQ(Select(platform, 2, why_none), nullptr);
   EXPECT_EQ(why_none, "sector 0 cannot be read");
 }
 
@@ -248,7 +255,7 @@ TEST_P(PartitionBoundTest, DeliversOnlyThePartitionsBytes) {
   MemoryPlatform platform;
   Card& disk = platform.Insert("E", Disk(LinuxThenFat16()));
   std::string why_none;
-  std::unique_ptr<Volume> partition = SelectPartition(platform.OpenVolume("E").value_or(nullptr), 2, why_none);
+  std::unique_ptr<Volume> partition = Select(platform, 2, why_none);
   ASSERT_NE(partition, nullptr);
   Bytes buffer(static_cast<std::size_t>(c.length));
   ASSERT_EQ(partition->Read(c.offset, buffer).delivered, c.delivered);
@@ -263,8 +270,7 @@ TEST_P(PartitionBoundTest, DeliversOnlyThePartitionsBytes) {
 INSTANTIATE_TEST_SUITE_P(Reads, PartitionBoundTest,
                          ::testing::Values(BoundCase{0, 20 * kSector, 16 * kSector},
                                            BoundCase{16 * kSector - 100, 1000, 100},
-                                           BoundCase{16 * kSector, 512, 0},
-                                           BoundCase{-1, 512, 0}));
+                                           BoundCase{16 * kSector, 512, 0}, BoundCase{-1, 512, 0}));
 
 }  // namespace
 }  // namespace kvx::testing

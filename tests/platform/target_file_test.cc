@@ -21,15 +21,14 @@ std::string Content(const std::string& path) {
   return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
-void MakeFile(const std::string& path, std::string_view text) {
-  std::ofstream(path, std::ios::binary) << text;
-}
-
-TEST(TargetFilePosixTest, WriteAtReplacesBytesAndWriteStillAppends) {
+// A positioned write replaces bytes written before and the next plain write
+// still goes to the end, in a new file and in one opened to be updated.
+TEST(SystemFilesTest, WriteAtReplacesBytesAndWriteStillAppends) {
   TempDir dir;
   const std::string path = (dir.path() / "card.img").string();
+  auto platform = NewSystemPlatform(DriveMap{});
   {
-    auto file = NewSystemPlatform(DriveMap{})->CreateNewFile(path).value_or(nullptr);
+    auto file = platform->CreateNewFile(path).value_or(nullptr);
     ASSERT_NE(file, nullptr);
     EXPECT_TRUE(file->Write(Bytes("abcdef")).ok());
     EXPECT_TRUE(file->WriteAt(1, Bytes("XY")).ok());
@@ -37,38 +36,27 @@ TEST(TargetFilePosixTest, WriteAtReplacesBytesAndWriteStillAppends) {
     EXPECT_TRUE(file->WriteAt(6, Bytes("Z")).ok());
   }
   EXPECT_EQ(Content(path), "aXYdefZ");
-}
-
-TEST(SystemFilesTest, UpdateKeepsTheFileAndAppendsAtItsEnd) {
-  TempDir dir;
-  const std::string path = (dir.path() / "card.img").string();
-  MakeFile(path, "abc");
-  auto platform = NewSystemPlatform(DriveMap{});
   {
     auto file = platform->OpenFileToUpdate(path).value_or(nullptr);
     ASSERT_NE(file, nullptr);
     EXPECT_TRUE(file->Write(Bytes("de")).ok());
-    EXPECT_TRUE(file->WriteAt(0, Bytes("X")).ok());
+    EXPECT_TRUE(file->WriteAt(0, Bytes("b")).ok());
     EXPECT_TRUE(file->Sync().ok());
   }
-  EXPECT_EQ(Content(path), "Xbcde");
+  EXPECT_EQ(Content(path), "bXYdefZde");
   auto read = platform->OpenFileToRead(path).value_or(nullptr);
   ASSERT_NE(read, nullptr);
-  std::string back(8, '.');
-  EXPECT_EQ(read->Read(1, std::as_writable_bytes(std::span(back))).delivered, 4u);
-  EXPECT_EQ(back.substr(0, 4), "bcde");
+  std::string back(12, '.');
+  EXPECT_EQ(read->Read(5, std::as_writable_bytes(std::span(back))).delivered, 4u);
+  EXPECT_EQ(back.substr(0, 4), "fZde");
 }
 
 TEST(SystemFilesTest, OpensRefuseAMissingFileAndAFolderWithTheReason) {
   TempDir dir;
   auto platform = NewSystemPlatform(DriveMap{});
   for (const std::string& path : {(dir.path() / "missing").string(), dir.path().string()}) {
-    auto read = platform->OpenFileToRead(path);
-    EXPECT_FALSE(read.ok()) << path;
-    EXPECT_FALSE(read.status().ok()) << path;
-    auto update = platform->OpenFileToUpdate(path);
-    EXPECT_FALSE(update.ok()) << path;
-    EXPECT_FALSE(update.status().ok()) << path;
+    EXPECT_FALSE(platform->OpenFileToRead(path).status().ok()) << path;
+    EXPECT_FALSE(platform->OpenFileToUpdate(path).status().ok()) << path;
   }
 }
 
@@ -76,15 +64,13 @@ TEST(SystemFilesTest, RenameReplacingPutsTheNewFileInTheOldOnesPlace) {
   TempDir dir;
   const std::string old_file = (dir.path() / "card.img.map").string();
   const std::string new_file = old_file + ".new";
-  MakeFile(old_file, "old");
-  MakeFile(new_file, "new");
+  std::ofstream(old_file) << "old";
+  std::ofstream(new_file) << "new";
   auto platform = NewSystemPlatform(DriveMap{});
   EXPECT_TRUE(platform->RenameReplacing(new_file, old_file).ok());
   EXPECT_EQ(Content(old_file), "new");
   EXPECT_FALSE(std::filesystem::exists(new_file));
-  const Status renamed = platform->RenameReplacing(new_file, old_file);
-  EXPECT_FALSE(renamed.ok());
-  EXPECT_EQ(renamed.code(), Status::Code::kNotFound);
+  EXPECT_EQ(platform->RenameReplacing(new_file, old_file).code(), Status::Code::kNotFound);
 }
 
 }  // namespace

@@ -31,7 +31,6 @@ namespace kvx::testing {
 namespace {
 
 namespace fs = std::filesystem;
-using Bytes = std::vector<std::byte>;
 using Strings = std::vector<std::string>;
 
 constexpr char kTooLow[] = "Sorry, but I think this drive letter is too low to be a SD drive";
@@ -63,31 +62,31 @@ struct HostileCase {
 
 void PrintTo(const HostileCase& c, std::ostream* os) { *os << c.name; }
 
-class HostileInputTest : public ::testing::TestWithParam<HostileCase> {
- protected:
-  void RunEveryAction(const std::string& prefix) {
-    const HostileCase& c = GetParam();
-    DriveMap drives;
-    ASSERT_EQ(drives.Add("E=" + (fs::path(prefix) / c.drive).string()), std::nullopt);
-    auto platform = NewSystemPlatform(drives);
-    WindowState state;
-    Strings messages;
-    using Action = void (*)(WindowState&, Controls&, Platform&);
-    for (Action search : {Action{QuickSearch}, Action{Explore}, Action{CombThrough}}) {
-      MemoryControls controls;
-      controls.text1 = c.text1;
-      controls.text2 = prefix + c.text2;
-      search(state, controls, *platform);
-      EXPECT_TRUE(search != QuickSearch || controls.label2.find(c.label2) != std::string::npos)
-          << controls.label2;
-      for (int line = 0; line < controls.LineCount(); ++line) controls.Select(line);
-      Retrieve(state, controls, *platform);
-      for (ShownMessage& m : controls.messages)
-        messages.push_back(m.text.starts_with(prefix) ? m.text.substr(prefix.size()) : m.text);
-    }
-    EXPECT_EQ(messages, c.messages);
+// Every search, each followed by a Retrieve of every line it listed; returns
+// the messages shown, `prefix` left out.
+Strings RunEveryAction(const HostileCase& c, const std::string& prefix) {
+  DriveMap drives;
+  EXPECT_EQ(drives.Add("E=" + (fs::path(prefix) / c.drive).string()), std::nullopt);
+  auto platform = NewSystemPlatform(drives);
+  WindowState state;
+  Strings messages;
+  using Action = void (*)(WindowState&, Controls&, Platform&);
+  for (Action search : {Action{QuickSearch}, Action{Explore}, Action{CombThrough}}) {
+    MemoryControls controls;
+    controls.text1 = c.text1;
+    controls.text2 = prefix + c.text2;
+    search(state, controls, *platform);
+    EXPECT_TRUE(search != QuickSearch || controls.label2.find(c.label2) != std::string::npos)
+        << controls.label2;
+    for (int line = 0; line < controls.LineCount(); ++line) controls.Select(line);
+    Retrieve(state, controls, *platform);
+    for (ShownMessage& m : controls.messages)
+      messages.push_back(m.text.starts_with(prefix) ? m.text.substr(prefix.size()) : m.text);
   }
-};
+  return messages;
+}
+
+class HostileInputTest : public ::testing::TestWithParam<HostileCase> {};
 
 TEST_P(HostileInputTest, NothingCrashesEscapesOrIsInvented) {
   const HostileCase& c = GetParam();
@@ -99,9 +98,7 @@ TEST_P(HostileInputTest, NothingCrashesEscapesOrIsInvented) {
   small.PlaceFile(small.ClusterOffset(3), 2000);
   small.AddEntry("DATA0001.KVX", 3, 3536);  // its header says 3536 too
   c.change(small);
-  Bytes card = small.bytes();
-  std::ofstream(image, std::ios::binary)
-      .write(reinterpret_cast<const char*>(card.data()), static_cast<std::streamsize>(card.size()));
+  ASSERT_TRUE(small.WriteTo(image.string()));
   fs::create_directories(dir.path() / "out" / "sub");
   std::ofstream(dir.path() / "out" / "file") << "x";
   std::ofstream(dir.path() / "out" / "sub" / "DATA0001.KVX") << "keep";
@@ -113,7 +110,7 @@ TEST_P(HostileInputTest, NothingCrashesEscapesOrIsInvented) {
   ASSERT_EQ(::chmod(image.c_str(), 0444), 0);
   const auto before = Listing(dir.path());
 
-  RunEveryAction(dir.prefix());
+  EXPECT_EQ(RunEveryAction(c, dir.prefix()), c.messages);
 
   std::set<std::string> created;
   for (const auto& [name, bytes] : Listing(dir.path())) {
@@ -124,7 +121,7 @@ TEST_P(HostileInputTest, NothingCrashesEscapesOrIsInvented) {
       continue;  // a Retrieve's own record, beside what it copied
     } else {
       created.insert(name);
-      EXPECT_LE(bytes.size(), card.size()) << name;
+      EXPECT_LE(bytes.size(), small.bytes().size()) << name;
     }
   }
   std::istringstream names(c.created);

@@ -43,15 +43,35 @@ void PutHeader(std::vector<std::byte>& disk, std::int64_t at, std::int64_t alter
 
 }  // namespace
 
+std::vector<std::byte> Mbr(const std::vector<MbrEntry>& entries) {
+  std::vector<std::byte> sector(kSector);
+  for (std::size_t i = 0; i < entries.size(); ++i) {
+    std::byte* at = sector.data() + 446 + 16 * i;
+    at[0] = std::byte(entries[i].status);
+    at[4] = std::byte(entries[i].type);
+    Put(at + 8, entries[i].first_sector, 4);
+    Put(at + 12, entries[i].sector_count, 4);
+  }
+  sector[510] = std::byte{0x55};
+  sector[511] = std::byte{0xAA};
+  return sector;
+}
+
+std::vector<std::byte> FatBootSector(const std::vector<MbrEntry>& table_area) {
+  std::vector<std::byte> sector = Mbr(table_area);
+  sector[0] = std::byte{0xEB};
+  sector[12] = std::byte{0x02};  // 512 bytes per sector
+  sector[13] = std::byte{64};
+  sector[16] = std::byte{2};
+  return sector;
+}
+
 void WriteGuidTable(std::vector<std::byte>& disk, const std::vector<GuidEntry>& entries,
                     GuidHeaderShape shape) {
   const auto sectors = static_cast<std::int64_t>(disk.size()) / kSector;
-  std::fill_n(disk.begin(), kSector, std::byte{0});
-  disk[446 + 4] = std::byte{0xEE};
-  Put(disk.data() + 446 + 8, 1, 4);
-  Put(disk.data() + 446 + 12, static_cast<std::uint64_t>(sectors - 1), 4);
-  disk[510] = std::byte{0x55};
-  disk[511] = std::byte{0xAA};
+  const std::vector<std::byte> protective =
+      Mbr({{0, 0xEE, 1, static_cast<std::uint32_t>(sectors - 1)}});
+  std::copy(protective.begin(), protective.end(), disk.begin());
 
   const std::size_t array_bytes = std::size_t{shape.entry_count} * shape.entry_size;
   std::vector<std::byte> array(array_bytes <= kLargestArrayWritten ? array_bytes : 0);
