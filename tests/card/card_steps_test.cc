@@ -14,7 +14,7 @@
 #include "card/windowed_block_reader.h"
 #include "search/card_steps.h"
 #include "tests/support/action_harness.h"
-#include "tests/support/read_behaviour_platform.h"
+#include "tests/support/memory_platform.h"
 
 namespace kvx::testing {
 namespace {
@@ -169,11 +169,12 @@ class WindowedBlockReaderTest : public ::testing::TestWithParam<ReaderCase> {};
 
 TEST_P(WindowedBlockReaderTest, AnswersAsOneReadPerBlockWould) {
   auto [length, payload, fault, whole_read_fails] = GetParam();
-  ReadBehaviourPlatform platform;
-  platform.whole_read_fails = whole_read_fails;
+  MemoryPlatform platform;
   std::vector<std::byte> bytes(static_cast<std::size_t>(length));
   for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = std::byte((i * 7 + i / 512) & 0xFF);
-  platform.Insert("E", std::move(bytes)).fault = fault;
+  Card& card = platform.Insert("E", std::move(bytes));
+  card.fault = fault;
+  card.whole_read_fails = whole_read_fails;
   CardVolume windowed, direct;
   windowed.VolumeHandle = platform.OpenVolume("E").value_or(nullptr);
   direct.VolumeHandle = platform.OpenVolume("E").value_or(nullptr);

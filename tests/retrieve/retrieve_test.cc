@@ -18,7 +18,6 @@
 #include "retrieve/target_name.h"
 #include "search/quick_search.h"
 #include "tests/support/action_harness.h"
-#include "tests/support/read_behaviour_platform.h"
 #include "tools/card_image/card_image.h"
 
 namespace kvx::testing {
@@ -204,9 +203,10 @@ class CardCopyTest : public ::testing::TestWithParam<std::tuple<CopyCase, bool>>
 // read writes what it delivered, within the count, and ends the file.
 TEST_P(CardCopyTest, WritesTheBytesOfASectorBySectorCopy) {
   auto [c, whole_read_fails] = GetParam();
-  ReadBehaviourPlatform memory;
-  memory.whole_read_fails = whole_read_fails;
-  memory.Insert("E", PatternBytes(c.card_length)).fault = c.fault;
+  MemoryPlatform memory;
+  Card& inserted = memory.Insert("E", PatternBytes(c.card_length));
+  inserted.fault = c.fault;
+  inserted.whole_read_fails = whole_read_fails;
   CardVolume card;
   card.VolumeHandle = memory.OpenVolume("E").value_or(nullptr);
   Bytes expected, sector(512);

@@ -27,7 +27,7 @@ class MemoryVolume final : public Volume {
     const bool changed = offset < unstable.to && end > unstable.from && unstable.reads++ > 0;
     bool failed = false;
     if (offset < card_.fault.to && end > card_.fault.from) {
-      end = std::max(offset, card_.fault.from);
+      end = card_.whole_read_fails ? offset : std::max(offset, card_.fault.from);
       failed = true;
     }
     if (changed && unstable.fails && end > unstable.from) {

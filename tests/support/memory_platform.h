@@ -36,6 +36,9 @@ struct UnstableRange {
 struct Card {
   std::vector<std::byte> bytes;
   ReadFault fault;
+  // A read that touches the fault delivers nothing at all, as a raw volume
+  // may fail one large read over a single bad sector.
+  bool whole_read_fails = false;
   UnstableRange unstable;
   std::vector<std::pair<std::int64_t, std::size_t>> reads;  // offset, size asked
 };

@@ -13,7 +13,6 @@
 #include <thread>
 #include <vector>
 
-#include "tests/support/sector_strict_platform.h"
 #include "tests/ui/form/form_fakes.h"
 #include "ui/form/form_controls.h"
 #include "ui/win32/control_ids.h"

@@ -1,6 +1,6 @@
 // The form's surroundings in memory, for the form's tests and both windows'
 // suites: dialogs answered from a script, a view over in-memory controls, a
-// status bar that records what it shows, and the scenario cards, lenient or
+// status bar that records what it shows, and the scenario cards, fast or
 // slow. Nothing here knows a toolkit.
 #pragma once
 
@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "controls/memory_controls.h"
-#include "tests/support/sector_strict_platform.h"
+#include "tests/support/memory_platform.h"
 #include "tools/card_image/card_image.h"
 #include "ui/form/action_status.h"
 #include "ui/form/dialogs.h"
@@ -139,10 +139,9 @@ inline std::vector<std::pair<std::string, CardImage>> ScenarioCards() {
 // The scenario cards in memory, each read taking `read_time` and then calling
 // `on_read` with the count of reads so far: a slow card whose reads can press
 // keys and click while an action runs. A letter is described as "card E".
-class SlowPlatform : public SectorStrictPlatform {
+class SlowPlatform : public MemoryPlatform {
  public:
   SlowPlatform() {
-    strict = false;
     for (const auto& [letter, card] : ScenarioCards()) Insert(letter, card.bytes());
   }
   std::function<void(int)> on_read = [](int) {};
@@ -150,7 +149,7 @@ class SlowPlatform : public SectorStrictPlatform {
   int reads = 0;
 
   Result<std::unique_ptr<Volume>> OpenVolume(const std::string& letter) override {
-    Result<std::unique_ptr<Volume>> volume = SectorStrictPlatform::OpenVolume(letter);
+    Result<std::unique_ptr<Volume>> volume = MemoryPlatform::OpenVolume(letter);
     if (!volume) return volume;
     return std::make_unique<SlowVolume>(std::move(volume).value(), *this);
   }
