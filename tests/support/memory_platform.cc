@@ -18,6 +18,15 @@ class MemoryVolume final : public Volume {
   ~MemoryVolume() override { --*open_count_; }
 
   ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
+    ReadResult result = ReadCard(offset, buffer);
+    card_.after_read();
+    return result;
+  }
+
+  std::int64_t Size() const override { return static_cast<std::int64_t>(card_.bytes.size()); }
+
+ private:
+  ReadResult ReadCard(std::int64_t offset, std::span<std::byte> buffer) {
     card_.reads.emplace_back(offset, buffer.size());
     Status read_status;
     auto size = static_cast<std::int64_t>(card_.bytes.size());
@@ -44,9 +53,6 @@ class MemoryVolume final : public Volume {
     return {static_cast<std::size_t>(end - offset), read_status};
   }
 
-  std::int64_t Size() const override { return static_cast<std::int64_t>(card_.bytes.size()); }
-
- private:
   Card& card_;
   std::shared_ptr<int> open_count_;
 };

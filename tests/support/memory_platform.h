@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <map>
 #include <memory>
@@ -41,6 +42,7 @@ struct Card {
   bool whole_read_fails = false;
   UnstableRange unstable;
   std::vector<std::pair<std::int64_t, std::size_t>> reads;  // offset, size asked
+  std::function<void()> after_read = [] {};
 };
 
 class MemoryPlatform : public Platform {

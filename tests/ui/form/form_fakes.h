@@ -142,17 +142,17 @@ inline std::vector<std::pair<std::string, CardImage>> ScenarioCards() {
 class SlowPlatform : public MemoryPlatform {
  public:
   SlowPlatform() {
-    for (const auto& [letter, card] : ScenarioCards()) Insert(letter, card.bytes());
+    for (const auto& [letter, card] : ScenarioCards()) {
+      Insert(letter, card.bytes()).after_read = [this] {
+        std::this_thread::sleep_for(read_time);
+        on_read(++reads);
+      };
+    }
   }
   std::function<void(int)> on_read = [](int) {};
   std::chrono::milliseconds read_time{0};
   int reads = 0;
 
-  Result<std::unique_ptr<Volume>> OpenVolume(const std::string& letter) override {
-    Result<std::unique_ptr<Volume>> volume = MemoryPlatform::OpenVolume(letter);
-    if (!volume) return volume;
-    return std::make_unique<SlowVolume>(std::move(volume).value(), *this);
-  }
   std::string DescribeLetter(const std::string& letter) override { return "card " + letter; }
   // The recovered files written, by name in name order, without the rescue's
   // record.
@@ -164,21 +164,6 @@ class SlowPlatform : public MemoryPlatform {
     }
     return names;
   }
-
- private:
-  struct SlowVolume final : Volume {
-    SlowVolume(std::unique_ptr<Volume> inner, SlowPlatform& platform)
-        : inner(std::move(inner)), platform(platform) {}
-    ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
-      std::this_thread::sleep_for(platform.read_time);
-      ReadResult delivered = inner->Read(offset, buffer);
-      platform.on_read(++platform.reads);
-      return delivered;
-    }
-    std::int64_t Size() const override { return inner->Size(); }
-    std::unique_ptr<Volume> inner;
-    SlowPlatform& platform;
-  };
 };
 
 // Long enough that every read of a slow card is followed by a progress report
