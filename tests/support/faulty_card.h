@@ -1,6 +1,7 @@
 // A failing card held in memory, for the imaging tests: chosen sectors fail
 // a number of reads or every read, and the whole card can vanish after a
-// number of reads, as a card pulled out of its reader does.
+// number of reads, as a card pulled out of its reader does; and whether an
+// image holds what a map says of it.
 //
 // A read over a failing sector delivers the bytes before it, or nothing when
 // whole_read_fails; every read is logged.
@@ -14,6 +15,7 @@
 #include <utility>
 #include <vector>
 
+#include "imaging/rescue_map.h"
 #include "platform/volume.h"
 
 namespace kvx::testing {
@@ -62,9 +64,21 @@ class FaultyCard final : public Volume {
   bool whole_read_fails = false;
   std::size_t gone_after_reads = std::numeric_limits<std::size_t>::max();
   std::vector<std::pair<std::int64_t, std::size_t>> reads;  // offset, size asked
-
- private:
-  Status status_;
 };
+
+// True when the image holds the card's bytes wherever the map says finished.
+inline bool ImageHoldsWhatTheMapPromises(const FaultyCard& card,
+                                         const std::vector<std::byte>& image,
+                                         const RescueMap& map) {
+  for (const MapRange& r : map.ranges()) {
+    if (r.state != RangeState::kFinished) continue;
+    if (r.pos + r.size > static_cast<std::int64_t>(image.size()) ||
+        !std::equal(card.bytes.begin() + r.pos, card.bytes.begin() + r.pos + r.size,
+                    image.begin() + r.pos)) {
+      return false;
+    }
+  }
+  return true;
+}
 
 }  // namespace kvx::testing
