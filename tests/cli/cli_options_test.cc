@@ -27,7 +27,6 @@ TEST(CliOptionsTest, ImageTakesTheOnePathItWritesTo) {
   ASSERT_EQ(parse.error, "");
   EXPECT_EQ(parse.options.action, CliAction::kImage);
   EXPECT_EQ(parse.options.image_path, "out.img");
-  EXPECT_TRUE(parse.options.progress);
   EXPECT_EQ(parse.options.retries, 0);
   EXPECT_EQ(Parse({"image", "out.img"}).options.retries, 1);
 }

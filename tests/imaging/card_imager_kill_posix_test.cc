@@ -21,20 +21,6 @@
 namespace kvx::testing {
 namespace {
 
-// A card as slow as a failing one, so that a kill lands mid-run.
-class SlowCard final : public Volume {
- public:
-  explicit SlowCard(Volume& card) : card_(card) {}
-  ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
-    std::this_thread::sleep_for(std::chrono::microseconds(300));
-    return card_.Read(offset, buffer);
-  }
-  std::int64_t Size() const override { return card_.Size(); }
-
- private:
-  Volume& card_;
-};
-
 std::string FileText(const std::filesystem::path& path) {
   std::ifstream in(path, std::ios::binary);
   return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
@@ -69,10 +55,11 @@ TEST(ImagingKillTest, KilledRunsLeaveATrueMapAndAResumeCompletesTheImage) {
     pid_t child = ::fork();
     ASSERT_GE(child, 0);
     if (child == 0) {
-      SlowCard slow(card);
+      // As slow as a failing card, so that a kill lands mid-run.
+      card.read_time = std::chrono::microseconds(300);
       ImagingOptions options;
       options.map_interval = std::chrono::milliseconds(10);
-      ImageCard(slow, *platform, image.string(), options, nullptr, nullptr);
+      ImageCard(card, *platform, image.string(), options, nullptr, nullptr);
       ::_exit(0);
     }
     // From the first map on: before it, the run has not begun to read.

@@ -34,15 +34,20 @@ RescueMap MapOf(MemoryPlatform& platform) {
   return parsed.map.value_or(RescueMap{});
 }
 
+// `bytes` with `value` in every range the map says finished, or with
+// `finished` false in every other range.
+std::vector<std::byte> Filled(std::vector<std::byte> bytes, const RescueMap& map, bool finished,
+                              std::byte value) {
+  for (const MapRange& r : map.ranges()) {
+    if ((r.state == RangeState::kFinished) != finished) continue;
+    std::fill(bytes.begin() + r.pos, bytes.begin() + r.pos + r.size, value);
+  }
+  return bytes;
+}
+
 // The complete image: the card's bytes, zeros where the map says bad.
 std::vector<std::byte> CompleteImage(const FaultyCard& card, const RescueMap& map) {
-  std::vector<std::byte> image = card.bytes;
-  for (const MapRange& r : map.ranges()) {
-    if (r.state != RangeState::kFinished) {
-      std::fill(image.begin() + r.pos, image.begin() + r.pos + r.size, std::byte{0});
-    }
-  }
-  return image;
+  return Filled(card.bytes, map, false, std::byte{0});
 }
 
 std::string DigestLineOf(const std::vector<std::byte>& image) {
@@ -143,6 +148,8 @@ INSTANTIATE_TEST_SUITE_P(Cards, ImagingTest, ::testing::Values(
 // nothing the first rescued, writes nothing of it, and completes the image.
 class ResumeTest : public ::testing::TestWithParam<std::size_t> {};
 
+constexpr std::byte kMark{0xEE};
+
 TEST_P(ResumeTest, ContinuesWithoutRereadingOrRewritingWhatWasRescued) {
   FaultyCard card(kSize);
   card.Fail(2050, 2052, 2);
@@ -155,12 +162,7 @@ TEST_P(ResumeTest, ContinuesWithoutRereadingOrRewritingWhatWasRescued) {
   const RescueMap rescued = MapOf(platform);
   std::vector<std::byte>& image = platform.files.at(kImage);
   ASSERT_TRUE(ImageHoldsWhatTheMapPromises(card, image, rescued));
-  EXPECT_EQ(first.bytes_read, rescued.BytesIn(kRead));
-  // Marked, to see that the second run leaves these bytes alone.
-  for (const MapRange& r : rescued.ranges()) {
-    if (r.state == kRead)
-      std::fill(image.begin() + r.pos, image.begin() + r.pos + r.size, std::byte{0xEE});
-  }
+  image = Filled(image, rescued, true, kMark);  // to see that the second run leaves them alone
   card.reads.clear();
   std::vector<ImagingProgress> reports;
   ImageResult second = ImageCard(
@@ -175,12 +177,7 @@ TEST_P(ResumeTest, ContinuesWithoutRereadingOrRewritingWhatWasRescued) {
   const RescueMap map = MapOf(platform);
   EXPECT_EQ(map.ranges(), (std::vector<MapRange>{Read(0, 4100 * 512), Bad(4100 * 512, 4104 * 512),
                                                  Read(4104 * 512, kSize)}));
-  std::vector<std::byte> expected = CompleteImage(card, map);
-  for (const MapRange& r : rescued.ranges()) {
-    if (r.state == kRead)
-      std::fill(expected.begin() + r.pos, expected.begin() + r.pos + r.size, std::byte{0xEE});
-  }
-  EXPECT_EQ(image, expected);
+  EXPECT_EQ(image, Filled(CompleteImage(card, map), rescued, true, kMark));
   EXPECT_EQ(TextOf(platform.files.at(kDigest)), DigestLineOf(image));
   ASSERT_FALSE(reports.empty());
   EXPECT_EQ(reports.back().rescued, map.BytesIn(kRead));
@@ -283,13 +280,12 @@ TEST_P(RunFaultTest, EndsWithATrueMapAndAResumeCompletes) {
   EXPECT_EQ(platform.files.at(kImage), card.bytes);
 }
 
-INSTANTIATE_TEST_SUITE_P(Faults, RunFaultTest,
-                         ::testing::Values(FaultCase{"DiskFull", true,
-                                                     ImageOutcome::kImageWriteFailed,
-                                                     Status::Code::kNoSpace},
-                                           FaultCase{"CardRemoved", false, ImageOutcome::kCardLost,
-                                                     Status::Code::kDeviceGone}),
-                         [](const auto& info) { return std::string(info.param.name); });
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Faults, RunFaultTest, ::testing::Values(
+    FaultCase{"DiskFull", true, ImageOutcome::kImageWriteFailed, Status::Code::kNoSpace},
+    FaultCase{"CardRemoved", false, ImageOutcome::kCardLost, Status::Code::kDeviceGone}),
+    [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 // Each map put in place tells only of bytes the image held, synced, by then.
 class CheckingPlatform final : public MemoryPlatform {

@@ -4,14 +4,16 @@
 // image holds what a map says of it.
 //
 // A read over a failing sector delivers the bytes before it, or nothing when
-// whole_read_fails; every read is logged.
+// whole_read_fails; every read is logged, and takes `read_time`.
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <map>
 #include <random>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -32,6 +34,7 @@ class FaultyCard final : public Volume {
 
   ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
     reads.emplace_back(offset, buffer.size());
+    std::this_thread::sleep_for(read_time);
     Status status;
     if (reads.size() > gone_after_reads) {
       return {0, Status(Status::Code::kDeviceGone, "card", "No such device")};
@@ -62,6 +65,7 @@ class FaultyCard final : public Volume {
   std::vector<std::byte> bytes;
   std::map<std::int64_t, int> failures;  // sector -> reads it still fails
   bool whole_read_fails = false;
+  std::chrono::microseconds read_time{0};
   std::size_t gone_after_reads = std::numeric_limits<std::size_t>::max();
   std::vector<std::pair<std::int64_t, std::size_t>> reads;  // offset, size asked
 };
