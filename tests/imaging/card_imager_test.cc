@@ -288,23 +288,20 @@ INSTANTIATE_TEST_SUITE_P(Faults, RunFaultTest, ::testing::Values(
 // clang-format on
 
 // Each map put in place tells only of bytes the image held, synced, by then.
-class CheckingPlatform final : public MemoryPlatform {
- public:
-  explicit CheckingPlatform(const FaultyCard& card) : card_(card) {}
+struct CheckingPlatform final : MemoryPlatform {
+  explicit CheckingPlatform(const FaultyCard& card) : card(card) {}
   Status RenameReplacing(const std::string& from, const std::string& to) override {
     ParsedMap parsed = ParseRescueMap(TextOf(files.at(from)));
-    EXPECT_TRUE(parsed.map && ImageHoldsWhatTheMapPromises(card_, files.at(kImage), *parsed.map));
-    EXPECT_GT(syncs, syncs_at_last_replace_ + 1) << "image and map synced";
+    EXPECT_TRUE(parsed.map && ImageHoldsWhatTheMapPromises(card, files.at(kImage), *parsed.map));
+    EXPECT_GT(syncs, syncs_at_last_replace + 1) << "image and map synced";
     EXPECT_NE(from.find(kMap + "."), std::string::npos);
-    syncs_at_last_replace_ = syncs;
+    syncs_at_last_replace = syncs;
     ++replaces;
     return MemoryPlatform::RenameReplacing(from, to);
   }
+  const FaultyCard& card;
   int replaces = 0;
-
- private:
-  const FaultyCard& card_;
-  int syncs_at_last_replace_ = 0;
+  int syncs_at_last_replace = 0;
 };
 
 TEST(CardImagerTest, EveryMapWrittenDescribesTheSyncedImage) {

@@ -68,7 +68,6 @@ constexpr char kCombQuestion[] =
     "The operation may take a long time\r\n\r\nDo you want to continue?|Korvex SD Rescue";
 
 const ScriptCase kScripts[] = {
-    {"DifferingSizes", "Command1", "0 shown on closed", "", ""},
     {"NoLinesShown", "Command1 G Command1", "0 shown off open", "", ""},
     {"NoDataRegion", "H Command1", "0 hidden on open", "", ""},
     {"Fat", "Command1 Option1", "1 shown on closed", "", ""},
