@@ -27,7 +27,6 @@ TEST(CliOptionsTest, ImageTakesTheOnePathItWritesTo) {
   ASSERT_EQ(parse.error, "");
   EXPECT_EQ(parse.options.action, CliAction::kImage);
   EXPECT_EQ(parse.options.image_path, "out.img");
-  EXPECT_TRUE(parse.options.progress);
   EXPECT_EQ(parse.options.retries, 0);
   EXPECT_EQ(Parse({"image", "out.img"}).options.retries, 1);
 }
@@ -52,7 +51,9 @@ TEST(CliOptionsTest, HelpWinsOverEverythingElse) {
   EXPECT_TRUE(Parse({"--size", "both", "-h", "quick"}).options.help);
 }
 
-class CliUsageErrorTest : public ::testing::TestWithParam<std::vector<std::string>> {};
+using Args = std::vector<std::string>;
+
+class CliUsageErrorTest : public ::testing::TestWithParam<Args> {};
 
 TEST_P(CliUsageErrorTest, GivesOneLineReason) {
   CliParse parse = ParseCliOptions(GetParam());
@@ -63,25 +64,15 @@ TEST_P(CliUsageErrorTest, GivesOneLineReason) {
 
 INSTANTIATE_TEST_SUITE_P(
     CommandLines, CliUsageErrorTest,
-    ::testing::Values(std::vector<std::string>{}, std::vector<std::string>{"scan"},
-                      std::vector<std::string>{"quick", "comb"}, std::vector<std::string>{"image"},
-                      std::vector<std::string>{"image", ""},
-                      std::vector<std::string>{"--json", "quick", "out.img"},
-                      std::vector<std::string>{"--drive", "EE=/x", "quick"},
-                      std::vector<std::string>{"--drive", "E=", "quick"},
-                      std::vector<std::string>{"--drive"},
-                      std::vector<std::string>{"--size", "both", "quick"},
-                      std::vector<std::string>{"--retrieve", "1,,2", "quick"},
-                      std::vector<std::string>{"--retrieve", "1,", "quick"},
-                      std::vector<std::string>{"--retrieve", ",1", "quick"},
-                      std::vector<std::string>{"--retrieve", "", "quick"},
-                      std::vector<std::string>{"--retrieve", "-1", "quick"},
-                      std::vector<std::string>{"--retrieve", "1,x", "quick"},
-                      std::vector<std::string>{"--list-drives", "quick"},
-                      std::vector<std::string>{"--json=yes", "quick"},
-                      std::vector<std::string>{"--retries", "-1", "image", "o"},
-                      std::vector<std::string>{"--retries", "99999999999", "image", "o"},
-                      std::vector<std::string>{"-x", "quick"}));
+    ::testing::Values(Args{}, Args{"scan"}, Args{"quick", "comb"}, Args{"image"}, Args{"image", ""},
+                      Args{"--json", "quick", "out.img"}, Args{"--drive", "EE=/x", "quick"},
+                      Args{"--drive", "E=", "quick"}, Args{"--drive"},
+                      Args{"--size", "both", "quick"}, Args{"--retrieve", "1,,2", "quick"},
+                      Args{"--retrieve", "1,", "quick"}, Args{"--retrieve", ",1", "quick"},
+                      Args{"--retrieve", "", "quick"}, Args{"--retrieve", "-1", "quick"},
+                      Args{"--retrieve", "1,x", "quick"}, Args{"--list-drives", "quick"},
+                      Args{"--json=yes", "quick"}, Args{"--retries", "-1", "image", "o"},
+                      Args{"--retries", "99999999999", "image", "o"}, Args{"-x", "quick"}));
 
 }  // namespace
 }  // namespace kvx

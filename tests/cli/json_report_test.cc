@@ -50,7 +50,6 @@ INSTANTIATE_TEST_SUITE_P(
                       TextCase{"Controls", kControls, kControls},
                       TextCase{"MultiByte", kMultiByte, kMultiByte},
                       TextCase{"Overlong", "\xE0\x80\xAF", Replaced(3)},
-                      TextCase{"NoLeadByte", "\xF5\xFF\x80", Replaced(3)},
                       // A sequence cut short, inside the text and at its end.
                       TextCase{"CutShort", "bad \xC4 byte \xE2\x82",
                                "bad " + Replaced(1) + " byte " + Replaced(1)}));

@@ -1,19 +1,23 @@
 // A failing card held in memory, for the imaging tests: chosen sectors fail
 // a number of reads or every read, and the whole card can vanish after a
-// number of reads, as a card pulled out of its reader does.
+// number of reads, as a card pulled out of its reader does; and whether an
+// image holds what a map says of it.
 //
 // A read over a failing sector delivers the bytes before it, or nothing when
-// whole_read_fails; every read is logged.
+// whole_read_fails; every read is logged, and takes `read_time`.
 #pragma once
 
 #include <algorithm>
+#include <chrono>
 #include <cstring>
 #include <limits>
 #include <map>
 #include <random>
+#include <thread>
 #include <utility>
 #include <vector>
 
+#include "imaging/rescue_map.h"
 #include "platform/volume.h"
 
 namespace kvx::testing {
@@ -30,6 +34,7 @@ class FaultyCard final : public Volume {
 
   ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
     reads.emplace_back(offset, buffer.size());
+    std::this_thread::sleep_for(read_time);
     Status status;
     if (reads.size() > gone_after_reads) {
       return {0, Status(Status::Code::kDeviceGone, "card", "No such device")};
@@ -60,11 +65,24 @@ class FaultyCard final : public Volume {
   std::vector<std::byte> bytes;
   std::map<std::int64_t, int> failures;  // sector -> reads it still fails
   bool whole_read_fails = false;
+  std::chrono::microseconds read_time{0};
   std::size_t gone_after_reads = std::numeric_limits<std::size_t>::max();
   std::vector<std::pair<std::int64_t, std::size_t>> reads;  // offset, size asked
-
- private:
-  Status status_;
 };
+
+// True when the image holds the card's bytes wherever the map says finished.
+inline bool ImageHoldsWhatTheMapPromises(const FaultyCard& card,
+                                         const std::vector<std::byte>& image,
+                                         const RescueMap& map) {
+  for (const MapRange& r : map.ranges()) {
+    if (r.state != RangeState::kFinished) continue;
+    if (r.pos + r.size > static_cast<std::int64_t>(image.size()) ||
+        !std::equal(card.bytes.begin() + r.pos, card.bytes.begin() + r.pos + r.size,
+                    image.begin() + r.pos)) {
+      return false;
+    }
+  }
+  return true;
+}
 
 }  // namespace kvx::testing

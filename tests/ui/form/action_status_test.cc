@@ -33,24 +33,22 @@ TEST_P(ProgressTextTest, ShowsWhatIsKnown) {
 
 constexpr std::int64_t kGiB = std::int64_t{1} << 30;
 
-INSTANTIATE_TEST_SUITE_P(
-    Reports, ProgressTextTest,
-    ::testing::Values(ProgressCase{"HalfWay", kGiB, 2 * kGiB, 10,
-                                   "Read 1.0 GB of 2.0 GB (50 %), 102.4 MB/s, 10 s left"},
-                      // Rounded up: a second left is not "0 s left".
-                      ProgressCase{"AlmostDone", 2 * kGiB - 1000, 2 * kGiB, 20,
-                                   "Read 2.0 GB of 2.0 GB (99 %), 102.4 MB/s, 1 s left"},
-                      ProgressCase{"TooEarlyForARate", 4096, 8192, 0.05,
-                                   "Read 4 KB of 8 KB (50 %)"},
-                      ProgressCase{"NothingReadYet", 0, 8192, 3, "Read 0 bytes of 8 KB (0 %)"},
-                      ProgressCase{"SizeUnknown", 3 << 20, -1, 2, "Read 3.0 MB, 1.5 MB/s"},
-                      // A device larger than it said: no percentage past 100, no time left.
-                      ProgressCase{"PastTheTotal", 3 << 20, 1 << 20, 1, "Read 3.0 MB, 3.0 MB/s"},
-                      ProgressCase{"ByteUnderAKilobyte", 1023, 1024, 0, "Read 1023 bytes of 1 KB (99 %)"},
-                      // Just under a MB never shows as "1024 KB".
-                      ProgressCase{"ByteUnderAMegabyte", 1048575, -1, 0, "Read 1.0 MB"},
-                      ProgressCase{"Terabytes", std::int64_t{3} << 40, -1, 0, "Read 3.0 TB"}),
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Reports, ProgressTextTest, ::testing::Values(
+    // Rounded up: a second left is not "0 s left".
+    ProgressCase{"AlmostDone", 2 * kGiB - 1000, 2 * kGiB, 20,
+                 "Read 2.0 GB of 2.0 GB (99 %), 102.4 MB/s, 1 s left"},
+    ProgressCase{"TooEarlyForARate", 4096, 8192, 0.05, "Read 4 KB of 8 KB (50 %)"},
+    ProgressCase{"NothingReadYet", 0, 8192, 3, "Read 0 bytes of 8 KB (0 %)"},
+    ProgressCase{"SizeUnknown", 3 << 20, -1, 2, "Read 3.0 MB, 1.5 MB/s"},
+    // A device larger than it said: no percentage past 100, no time left.
+    ProgressCase{"PastTheTotal", 3 << 20, 1 << 20, 1, "Read 3.0 MB, 3.0 MB/s"},
+    ProgressCase{"ByteUnderAKilobyte", 1023, 1024, 0, "Read 1023 bytes of 1 KB (99 %)"},
+    // Just under a MB never shows as "1024 KB".
+    ProgressCase{"ByteUnderAMegabyte", 1048575, -1, 0, "Read 1.0 MB"},
+    ProgressCase{"Terabytes", std::int64_t{3} << 40, -1, 0, "Read 3.0 TB"}),
     [](const auto& info) { return std::string(info.param.name); });
+// clang-format on
 
 struct ActionStatusTest : ::testing::Test {
   testing::FakeBar bar;

@@ -48,11 +48,9 @@ INSTANTIATE_TEST_SUITE_P(Letters, ImageCardOfferTest,
 TEST_F(ImageCardTest, ImagesTheCardAndShowsTheOutcome) {
   form.ImageCard_Click();
   EXPECT_EQ(platform.files.at(kImage), Card());
-  EXPECT_EQ(platform.files.count(MapPathOf(kImage)), 1u);
   EXPECT_NE(bar.texts.back().first.find(MapPathOf(kImage)), std::string::npos)
       << bar.texts.back().first;
   EXPECT_FALSE(bar.texts.back().second);
-  EXPECT_FALSE(view.controls.busy);
 }
 
 TEST_F(ImageCardTest, StopEndsTheImageWithItsMap) {
@@ -61,7 +59,6 @@ TEST_F(ImageCardTest, StopEndsTheImageWithItsMap) {
   ASSERT_EQ(platform.files.count(MapPathOf(kImage)), 1u);
   EXPECT_LT(platform.files.at(kImage).size(), Card().size());
   EXPECT_FALSE(bar.texts.back().second) << bar.texts.back().first;
-  EXPECT_FALSE(status.Running());
 }
 
 TEST_F(ImageCardTest, ACardThatWillNotOpenIsShownAsAFailure) {
