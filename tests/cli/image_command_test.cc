@@ -13,31 +13,12 @@ namespace {
 
 const std::string kImage = "/out/card.img";
 
-// Ctrl+C pressed while the card's third read is under way.
-class PlatformInterruptedOnRead : public MemoryPlatform {
- public:
-  Result<std::unique_ptr<Volume>> OpenVolume(const std::string& letter) override {
-    auto volume = MemoryPlatform::OpenVolume(letter);
-    if (!volume) return volume;
-    return std::make_unique<Interrupting>(std::move(volume).value());
-  }
-
- private:
-  struct Interrupting final : Volume {
-    explicit Interrupting(std::unique_ptr<Volume> inner) : inner(std::move(inner)) {}
-    ReadResult Read(std::int64_t offset, std::span<std::byte> buffer) override {
-      if (++reads == 3) std::raise(SIGINT);
-      return {inner->Read(offset, buffer).delivered, Status()};
-    }
-    std::int64_t Size() const override { return inner->Size(); }
-    std::unique_ptr<Volume> inner;
-    int reads = 0;
-  };
-};
-
 TEST(ImageCommandTest, CtrlCStopsWithATrueMapAndRestoresTheHandler) {
-  PlatformInterruptedOnRead platform;
-  platform.Insert("E", std::vector<std::byte>(5 << 20, std::byte{7}));
+  MemoryPlatform platform;
+  int reads = 0;  // Ctrl+C pressed as the card's third read ends
+  platform.Insert("E", std::vector<std::byte>(5 << 20, std::byte{7})).after_read = [&] {
+    if (++reads == 3) std::raise(SIGINT);
+  };
   ::testing::internal::CaptureStdout();
   EXPECT_EQ(RunImageCommand(platform, "e:", kImage, {}, false), 130);
   EXPECT_EQ(::testing::internal::GetCapturedStdout(),
