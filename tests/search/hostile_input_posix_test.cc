@@ -1,5 +1,4 @@
-// The card is only ever read, and hostile cards, drives and texts do no harm.
-// On the real file system, each case runs every search and a Retrieve of every
+// Hostile cards, drives and texts do no harm. On the real file system, each case runs every search and a Retrieve of every
 // line on a read-only card image with an old time: nothing crashes, files there
 // before keep their bytes, the image its time and mode, and files appear only
 // where the case says, none larger than the card.
@@ -164,32 +163,6 @@ INSTANTIATE_TEST_SUITE_P(Cases, HostileInputTest, ::testing::ValuesIn(std::vecto
     {.name = "DriveIsAFifoWithNoWriter", .drive = "fifo", .label2 = kOpen, .messages = kNoOpen}}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
-
-// The descriptor's own access mode, as Linux reports it, so the check holds
-// even for root, whom file permissions do not stop.
-TEST(CardNeverWrittenPosixTest, TheRawVolumeIsOpenForReadingOnly) {
-  if (!fs::exists("/proc/self/fdinfo")) GTEST_SKIP() << "no /proc/self/fdinfo here";
-  TempDir dir;
-  const fs::path image = dir.path() / "card.img";
-  ASSERT_TRUE(CardImage(CardImage::Layout::kG1, 4096).WriteTo(image.string()));
-  DriveMap drives;
-  ASSERT_EQ(drives.Add("E=" + image.string()), std::nullopt);
-  auto volume = NewSystemPlatform(drives)->OpenVolume("E").value_or(nullptr);
-  ASSERT_NE(volume, nullptr);
-  int descriptors_on_the_image = 0;
-  for (const auto& entry : fs::directory_iterator("/proc/self/fd")) {
-    std::error_code error;
-    if (fs::read_symlink(entry.path(), error) != image) continue;
-    ++descriptors_on_the_image;
-    std::ifstream info("/proc/self/fdinfo/" + entry.path().filename().string());
-    std::string key;
-    long flags = -1;
-    while (info >> key && key != "flags:") continue;
-    info >> std::oct >> flags;
-    EXPECT_EQ(flags & O_ACCMODE, O_RDONLY) << flags;
-  }
-  EXPECT_EQ(descriptors_on_the_image, 1);
-}
 
 }  // namespace
 }  // namespace kvx::testing
