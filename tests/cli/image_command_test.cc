@@ -6,6 +6,7 @@
 #include <cstring>
 #include <memory>
 
+#include "tests/support/byte_text.h"
 #include "tests/support/memory_platform.h"
 
 namespace kvx::testing {
@@ -42,20 +43,15 @@ void PrintTo(const CommandCase& c, std::ostream* os) { *os << c.name; }
 
 class ImageCommandExitTest : public ::testing::TestWithParam<CommandCase> {};
 
-std::vector<std::byte> Bytes(const std::string& text) {
-  auto span = std::as_bytes(std::span(text));
-  return {span.begin(), span.end()};
-}
-
 TEST_P(ImageCommandExitTest, ExitsZeroOnlyWhenEveryPassIsDone) {
   MemoryPlatform platform;
   if (GetParam().card_present) {
     platform.Insert("E", std::vector<std::byte>(4096, std::byte{1})).fault = {1024, 1536};
   }
-  if (GetParam().image) platform.files[kImage] = Bytes(GetParam().image);
+  if (GetParam().image) platform.files[kImage] = BytesOf(GetParam().image);
   if (GetParam().map) {
     platform.files[MapPathOf(kImage)] =
-        Bytes(std::string(GetParam().map) == "ours"
+        BytesOf(std::string(GetParam().map) == "ours"
                   ? OwnMapFirstLine(4096) + "\n0 +\n0 0x400 +\n0x400 0xC00 ?\n"
                   : GetParam().map);
   }

@@ -15,21 +15,15 @@
 
 #include "imaging/card_imager.h"
 #include "platform/system_platform.h"
+#include "tests/support/byte_text.h"
 #include "tests/support/faulty_card.h"
 #include "tests/support/temp_dir.h"
 
 namespace kvx::testing {
 namespace {
 
-std::string FileText(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 std::vector<std::byte> FileBytes(const std::filesystem::path& path) {
-  const std::string text = FileText(path);
-  auto bytes = std::as_bytes(std::span(text));
-  return {bytes.begin(), bytes.end()};
+  return BytesOf(FileText(path));
 }
 
 // Every finished range of the map on disk holds the card's bytes in the image.

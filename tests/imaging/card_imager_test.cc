@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/sha256.h"
+#include "tests/support/byte_text.h"
 #include "tests/support/faulty_card.h"
 #include "tests/support/memory_platform.h"
 #include "tests/support/temp_dir.h"
@@ -23,10 +23,6 @@ constexpr std::int64_t kLastSector = kSize / 512;
 const std::string kImage = "/out/card.img";
 const std::string kMap = "/out/card.img.map";
 const std::string kDigest = "/out/card.img.sha256";
-
-std::string TextOf(const std::vector<std::byte>& bytes) {
-  return std::string(reinterpret_cast<const char*>(bytes.data()), bytes.size());
-}
 
 RescueMap MapOf(MemoryPlatform& platform) {
   ParsedMap parsed = ParseRescueMap(TextOf(platform.files.at(kMap)));
@@ -51,9 +47,7 @@ std::vector<std::byte> CompleteImage(const FaultyCard& card, const RescueMap& ma
 }
 
 std::string DigestLineOf(const std::vector<std::byte>& image) {
-  Sha256 hash;
-  hash.Update(image);
-  return HexOf(hash.Finish()) + "  card.img\n";
+  return HexSha256(image) + "  card.img\n";
 }
 
 struct Sectors {
@@ -209,12 +203,8 @@ class ExistingOutputTest : public ::testing::TestWithParam<ExistingCase> {};
 TEST_P(ExistingOutputTest, IsRefusedAndLeftAlone) {
   FaultyCard card(kSmall);
   MemoryPlatform platform;
-  auto bytes = [](const std::string& text) {
-    auto span = std::as_bytes(std::span(text));
-    return std::vector<std::byte>(span.begin(), span.end());
-  };
-  if (!GetParam().image.empty()) platform.files[kImage] = bytes(GetParam().image);
-  if (!GetParam().map.empty()) platform.files[kMap] = bytes(GetParam().map);
+  if (!GetParam().image.empty()) platform.files[kImage] = BytesOf(GetParam().image);
+  if (!GetParam().map.empty()) platform.files[kMap] = BytesOf(GetParam().map);
   const auto before = platform.files;
   platform.blocked_paths = GetParam().blocked;
   ImageResult result = ImageCard(card, platform, kImage, {}, nullptr, nullptr);

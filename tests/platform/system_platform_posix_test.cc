@@ -17,6 +17,7 @@
 #include "platform/system_platform.h"
 #include "tests/support/file_size_limit.h"
 #include "tests/support/guid_table_image.h"
+#include "tests/support/byte_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace kvx::testing {
@@ -24,10 +25,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string Content(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // Neither an existing file nor the file a dangling link points to is created.
 TEST(TargetFilePosixTest, CreateNewFileNeverReplacesOrFollowsALink) {
@@ -39,7 +36,7 @@ TEST(TargetFilePosixTest, CreateNewFileNeverReplacesOrFollowsALink) {
   auto platform = NewSystemPlatform(DriveMap{});
   EXPECT_EQ(platform->CreateNewFile(existing).status().code(), Status::Code::kExists);
   EXPECT_FALSE(platform->CreateNewFile(link.string()).ok());
-  EXPECT_EQ(Content(existing), "earlier");
+  EXPECT_EQ(FileText(existing), "earlier");
   EXPECT_FALSE(fs::exists(dir.path() / "elsewhere"));
 }
 

@@ -13,15 +13,11 @@
 #include <string>
 
 #include "platform/system_platform.h"
+#include "tests/support/byte_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace kvx::testing {
 namespace {
-
-std::string ContentOf(const std::filesystem::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
 
 void PutFile(const std::filesystem::path& path, const std::string& content) {
   std::ofstream(path, std::ios::binary) << content;
@@ -38,7 +34,7 @@ TEST_F(WindowsPlatformTest, ExistingFileIsNeverReplaced) {
   for (const char* name : {"FOUND0.KVX", "FOUND0.KVX   ", "found0.kvx"}) {
     EXPECT_EQ(platform->CreateNewFile(dir.prefix() + name).value_or(nullptr), nullptr) << name;
   }
-  EXPECT_EQ(ContentOf(dir.path() / "FOUND0.KVX"), "earlier");
+  EXPECT_EQ(FileText(dir.path() / "FOUND0.KVX"), "earlier");
 }
 
 TEST_F(WindowsPlatformTest, Utf8NameArrivesIntact) {
@@ -66,7 +62,7 @@ TEST_F(WindowsPlatformTest, HiddenOrSystemFileDoesNotExistButIsNotReplaced) {
     }
     EXPECT_FALSE(platform->FileExists(path.string())) << attribute;
     EXPECT_EQ(platform->CreateNewFile(path.string()).value_or(nullptr), nullptr) << attribute;
-    EXPECT_EQ(ContentOf(path), "earlier") << attribute;
+    EXPECT_EQ(FileText(path), "earlier") << attribute;
   }
 }
 

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/system_platform.h"
+#include "tests/support/byte_text.h"
 #include "tests/support/temp_dir.h"
 
 namespace kvx::testing {
@@ -16,10 +17,6 @@ namespace {
 
 std::span<const std::byte> Bytes(std::string_view text) { return std::as_bytes(std::span(text)); }
 
-std::string Content(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 // A positioned write replaces bytes written before and the next plain write
 // still goes to the end, in a new file and in one opened to be updated.
@@ -35,7 +32,7 @@ TEST(SystemFilesTest, WriteAtReplacesBytesAndWriteStillAppends) {
     EXPECT_TRUE(file->Write(Bytes("g")).ok());
     EXPECT_TRUE(file->WriteAt(6, Bytes("Z")).ok());
   }
-  EXPECT_EQ(Content(path), "aXYdefZ");
+  EXPECT_EQ(FileText(path), "aXYdefZ");
   {
     auto file = platform->OpenFileToUpdate(path).value_or(nullptr);
     ASSERT_NE(file, nullptr);
@@ -43,7 +40,7 @@ TEST(SystemFilesTest, WriteAtReplacesBytesAndWriteStillAppends) {
     EXPECT_TRUE(file->WriteAt(0, Bytes("b")).ok());
     EXPECT_TRUE(file->Sync().ok());
   }
-  EXPECT_EQ(Content(path), "bXYdefZde");
+  EXPECT_EQ(FileText(path), "bXYdefZde");
   auto read = platform->OpenFileToRead(path).value_or(nullptr);
   ASSERT_NE(read, nullptr);
   std::string back(12, '.');
@@ -68,7 +65,7 @@ TEST(SystemFilesTest, RenameReplacingPutsTheNewFileInTheOldOnesPlace) {
   std::ofstream(new_file) << "new";
   auto platform = NewSystemPlatform(DriveMap{});
   EXPECT_TRUE(platform->RenameReplacing(new_file, old_file).ok());
-  EXPECT_EQ(Content(old_file), "new");
+  EXPECT_EQ(FileText(old_file), "new");
   EXPECT_FALSE(std::filesystem::exists(new_file));
   EXPECT_EQ(platform->RenameReplacing(new_file, old_file).code(), Status::Code::kNotFound);
 }

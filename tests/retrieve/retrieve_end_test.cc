@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "imaging/rescue_map.h"
-#include "platform/sha256.h"
+#include "tests/support/byte_text.h"
 #include "platform/sha256sum_line.h"
 #include "retrieve/retrieve.h"
 #include "search/quick_search.h"
@@ -24,12 +24,6 @@ using Bytes = std::vector<std::byte>;
 using Json = nlohmann::json;
 constexpr std::int64_t kSizeA = 2500000, kSizeB = 2000000;
 constexpr std::int64_t kAtA = 0, kAtB = 3 << 20;
-
-Bytes PatternBytes(std::int64_t length) {
-  Bytes bytes(static_cast<std::size_t>(length));
-  for (std::int64_t i = 0; i < length; ++i) bytes[i] = std::byte((i * 13 + (i >> 9)) & 0xFF);
-  return bytes;
-}
 
 // Lines A.KVX (2.5 MB at 0) and B.KVX (2.0 MB at 3 MiB), both selected;
 // Retrieve copies B first, in reads of 1 MiB, and asks after each.
@@ -113,8 +107,7 @@ void PutMap(TwoLines& s, std::int64_t from, std::int64_t to, std::int64_t end = 
   map.Append(end - to, RangeState::kFinished);
   map.phase = ImagingPhase::kFinished;
   const std::string text = FormatRescueMap(map);
-  auto bytes = std::as_bytes(std::span(text));
-  s.h.platform.files["E.map"] = Bytes(bytes.begin(), bytes.end());
+  s.h.platform.files["E.map"] = BytesOf(text);
 }
 
 struct EndCase {
@@ -164,8 +157,7 @@ INSTANTIATE_TEST_SUITE_P(Ends, RetrieveEndTest, ::testing::Values(
             Noted("; B.KVX includes 2 KB" + kCouldNot + "; A.KVX includes 512 bytes" + kCouldNot)},
     EndCase{"MapUnreadable", [](TwoLines& s) {
               const std::string text = "not a map\n";
-              auto bytes = std::as_bytes(std::span(text));
-              s.h.platform.files["E.map"] = Bytes(bytes.begin(), bytes.end());
+              s.h.platform.files["E.map"] = BytesOf(text);
             }, Noted("; E.map unreadable")}),
     [](const auto& info) { return std::string(info.param.name); });
 // clang-format on
@@ -179,13 +171,7 @@ INSTANTIATE_TEST_SUITE_P(Ends, RetrieveEndTest, ::testing::Values(
 constexpr std::int64_t kMiB = std::int64_t{1} << 20;
 constexpr char kStem[] = "out/kvx-rescue-20261206-090507";
 
-std::string Text(const Bytes& bytes) { return {reinterpret_cast<const char*>(bytes.data()), bytes.size()}; }
 
-std::string HexSha256(const Bytes& bytes) {
-  Sha256 hash;
-  hash.Update(bytes);
-  return HexOf(hash.Finish());
-}
 
 struct SecondReadCase {
   const char* name;
@@ -214,9 +200,9 @@ TEST_P(SecondReadTest, NamesEachFileTheCardOrTargetGaveOtherwiseAndKeepsIt) {
   EXPECT_EQ(files["out/A.KVX"], a);
   // The digests are of what the card gave first, in the order copied: a file
   // the target stored otherwise fails sha256sum's check.
-  EXPECT_EQ(Text(files[std::string(kStem) + ".sha256"]),
+  EXPECT_EQ(TextOf(files[std::string(kStem) + ".sha256"]),
             HexSha256(given) + "  B.KVX\n" + HexSha256(a) + "  A.KVX\n");
-  const Json report = Json::parse(Text(files[std::string(kStem) + ".json"]));
+  const Json report = Json::parse(TextOf(files[std::string(kStem) + ".json"]));
   ASSERT_EQ(report["files"].size(), 2u);
   EXPECT_EQ(report["files"][0]["secondRead"], c.b_read);
   EXPECT_EQ(report["files"][0]["secondReadOffset"], c.b_at);
@@ -316,7 +302,7 @@ TEST(RescueReportTest, NamesTheCardTheSearchAndEachFilesSizes) {
   h.controls.text2 = "out/";
   h.state->SizeMode = SizeChoice::kByFat;
   const Retrieval retrieval = RetrieveFiles(*h.state, h.controls, h.platform);
-  const Json report = Json::parse(Text(h.platform.files[std::string(kStem) + ".json"]));
+  const Json report = Json::parse(TextOf(h.platform.files[std::string(kStem) + ".json"]));
   EXPECT_EQ(report["format"], "kvx-rescue-report");
   EXPECT_EQ(report["version"], 1);
   EXPECT_EQ(report["created"], "2026-12-06T09:05:07");

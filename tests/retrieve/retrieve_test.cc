@@ -12,12 +12,12 @@
 #include <tuple>
 #include <vector>
 
-#include "platform/sha256.h"
 #include "platform/system_platform.h"
 #include "retrieve/card_copy.h"
 #include "retrieve/target_name.h"
 #include "search/quick_search.h"
 #include "tests/support/action_harness.h"
+#include "tests/support/byte_text.h"
 #include "tools/card_image/card_image.h"
 
 namespace kvx::testing {
@@ -25,13 +25,6 @@ namespace {
 
 using Bytes = std::vector<std::byte>;
 constexpr char kTitle[] = "Korvex SD Rescure";
-
-// Card bytes that differ from sector to sector.
-Bytes PatternBytes(std::int64_t length) {
-  Bytes bytes(static_cast<std::size_t>(length));
-  for (std::int64_t i = 0; i < length; ++i) bytes[i] = std::byte((i * 31 + (i >> 9) * 7) & 0xFF);
-  return bytes;
-}
 
 // Seven files, DATA0000 to DATA0006, on a 2G card of 2 KiB clusters, each in
 // cluster 3 + 2 * line, its directory size 1000, its header's length 2536;
@@ -228,9 +221,7 @@ TEST_P(CardCopyTest, WritesTheBytesOfASectorBySectorCopy) {
                          }).result,
             CopyResult::kCopied);
   EXPECT_EQ(memory.files["out"], expected);
-  Sha256 expected_hash;
-  expected_hash.Update(expected);
-  EXPECT_EQ(hash.Finish(), expected_hash.Finish());
+  EXPECT_EQ(HexOf(hash.Finish()), HexSha256(expected));
   EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
   EXPECT_EQ(progress.back(), std::max<std::int64_t>(c.count, 0));
   const auto& reads = memory.CardOf("E").reads;

@@ -4,6 +4,7 @@
 #include <cstring>
 
 #include "platform/target_path.h"
+#include "tests/support/byte_text.h"
 
 namespace kvx::testing {
 
@@ -150,7 +151,7 @@ std::optional<std::string> MemoryPlatform::ReadSmallFile(const std::string& path
   if (it == files.end() || static_cast<std::int64_t>(it->second.size()) > max_bytes) {
     return std::nullopt;
   }
-  return std::string(reinterpret_cast<const char*>(it->second.data()), it->second.size());
+  return TextOf(it->second);
 }
 
 Result<std::unique_ptr<TargetFile>> MemoryPlatform::CreateNewFile(const std::string& path) {
