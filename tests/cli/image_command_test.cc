@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <cstring>
-#include <memory>
 
 #include "tests/support/byte_text.h"
 #include "tests/support/memory_platform.h"

@@ -8,8 +8,6 @@
 
 #include <chrono>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <random>
 #include <thread>
 

@@ -3,8 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -107,9 +105,7 @@ TEST_P(ImagingTest, DdrescuelogReadsTheMap) {
   }
   TempDir dir;
   const std::string path = (dir.path() / "card.img.map").string();
-  const std::string text = TextOf(platform_.files.at(kMap));
-  std::ofstream(path, std::ios::binary)
-      .write(text.data(), static_cast<std::streamsize>(text.size()));
+  WriteFile(path, TextOf(platform_.files.at(kMap)));
   EXPECT_EQ(std::system(("ddrescuelog -t '" + path + "' >/dev/null").c_str()), 0);
 }
 

@@ -9,7 +9,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -89,10 +88,6 @@ struct FakeDisk {
   bool fat = false;
 };
 
-void Write(const fs::path& file, const std::string& text) {
-  fs::create_directories(file.parent_path());
-  std::ofstream(file, std::ios::binary) << text;
-}
 
 // The disk's sector 0: an MBR when it has partitions, else a FAT boot sector.
 std::vector<std::byte> SectorZero(const FakeDisk& disk) {
@@ -105,10 +100,10 @@ std::vector<std::byte> SectorZero(const FakeDisk& disk) {
 
 void MakeDisk(const DeviceRoots& roots, const FakeDisk& disk) {
   fs::path dir = roots.sys / "devices" / disk.device_path / "block" / disk.name;
-  Write(dir / "dev", disk.dev + "\n");
-  Write(dir / "removable", disk.removable + "\n");
-  Write(dir / "size", std::to_string(disk.sectors) + "\n");
-  for (auto& [name, value] : disk.device_attributes) Write(dir / "device" / name, value + "\n");
+  WriteFile(dir / "dev", disk.dev + "\n");
+  WriteFile(dir / "removable", disk.removable + "\n");
+  WriteFile(dir / "size", std::to_string(disk.sectors) + "\n");
+  for (auto& [name, value] : disk.device_attributes) WriteFile(dir / "device" / name, value + "\n");
   fs::create_directories(roots.sys / "block");
   fs::create_directory_symlink(dir, roots.sys / "block" / disk.name);
 
@@ -121,8 +116,8 @@ void MakeDisk(const DeviceRoots& roots, const FakeDisk& disk) {
   auto add_partition = [&](std::size_t number) {
     std::string part =
         disk.name + (disk.name.starts_with("mmc") ? "p" : "") + std::to_string(number);
-    Write(dir / part / "partition", std::to_string(number) + "\n");
-    Write(roots.dev / part, "");
+    WriteFile(dir / part / "partition", std::to_string(number) + "\n");
+    WriteFile(roots.dev / part, "");
   };
   for (const GuidEntry& entry : disk.guid_entries) {
     if (entry.basic_data && disk.fat)
@@ -133,9 +128,7 @@ void MakeDisk(const DeviceRoots& roots, const FakeDisk& disk) {
     if (disk.partitions[i].has_node) add_partition(i + 1);
   const std::string node = (roots.dev / disk.name).string();
   fs::create_directories(roots.dev);
-  std::ofstream(node, std::ios::binary)
-      .write(reinterpret_cast<const char*>(image.data()),
-             static_cast<std::streamsize>(image.size()));
+  WriteFile(node, TextOf(image));
   fs::resize_file(node, 64 << 20);
 }
 

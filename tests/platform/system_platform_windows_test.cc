@@ -7,8 +7,6 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <span>
 #include <string>
 
@@ -19,10 +17,6 @@
 namespace kvx::testing {
 namespace {
 
-void PutFile(const std::filesystem::path& path, const std::string& content) {
-  std::ofstream(path, std::ios::binary) << content;
-}
-
 class WindowsPlatformTest : public ::testing::Test {
  protected:
   TempDir dir;
@@ -30,7 +24,7 @@ class WindowsPlatformTest : public ::testing::Test {
 };
 
 TEST_F(WindowsPlatformTest, ExistingFileIsNeverReplaced) {
-  PutFile(dir.path() / "FOUND0.KVX", "earlier");
+  WriteFile(dir.path() / "FOUND0.KVX", "earlier");
   for (const char* name : {"FOUND0.KVX", "FOUND0.KVX   ", "found0.kvx"}) {
     EXPECT_EQ(platform->CreateNewFile(dir.prefix() + name).value_or(nullptr), nullptr) << name;
   }
@@ -55,7 +49,7 @@ TEST_F(WindowsPlatformTest, OnlyOrdinaryFilesExist) {
 TEST_F(WindowsPlatformTest, HiddenOrSystemFileDoesNotExistButIsNotReplaced) {
   for (DWORD attribute : {FILE_ATTRIBUTE_HIDDEN, FILE_ATTRIBUTE_SYSTEM}) {
     std::filesystem::path path = dir.path() / ("MARKED" + std::to_string(attribute) + ".KVX");
-    PutFile(path, "earlier");
+    WriteFile(path, "earlier");
     ASSERT_TRUE(SetFileAttributesW(path.c_str(), attribute));
     if ((GetFileAttributesW(path.c_str()) & attribute) == 0) {
       GTEST_SKIP() << "this file system does not keep the hidden and system attributes";
@@ -77,7 +71,7 @@ TEST_F(WindowsPlatformTest, AMappedLetterOpensTheImagesFatPartition) {
   image[446 + 12] = 2;
   image[510] = '\x55';
   image[511] = '\xAA';
-  PutFile(dir.path() / "whole.img", image);
+  WriteFile(dir.path() / "whole.img", image);
   DriveMap drives;
   ASSERT_FALSE(drives.Add("E=" + (dir.path() / "whole.img").string()).has_value());
   std::unique_ptr<Platform> mapped = NewSystemPlatform(drives);

@@ -1,6 +1,6 @@
 // Bytes as text and text as bytes, a card's worth of patterned bytes, the
-// SHA-256 of bytes in hex, and a file's whole content: what the tests that
-// write files and read them back share.
+// SHA-256 of bytes in hex, and a file's whole content written or read: what
+// the tests that write files and read them back share.
 #pragma once
 
 #include <cstddef>
@@ -11,6 +11,7 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <system_error>
 #include <vector>
 
 #include "platform/sha256.h"
@@ -37,6 +38,13 @@ inline std::string HexSha256(std::span<const std::byte> bytes) {
   Sha256 hash;
   hash.Update(bytes);
   return HexOf(hash.Finish());
+}
+
+// Makes `path` hold `text` and nothing else, and its directories first.
+inline void WriteFile(const std::filesystem::path& path, std::string_view text) {
+  std::error_code ignored;
+  std::filesystem::create_directories(path.parent_path(), ignored);
+  std::ofstream(path, std::ios::binary).write(text.data(), std::ssize(text));
 }
 
 inline std::string FileText(const std::filesystem::path& path) {

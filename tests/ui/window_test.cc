@@ -6,6 +6,7 @@
 #include <QTest>
 #include <QtWidgets>
 #include <filesystem>
+#include <memory>
 
 #include "platform/system_platform.h"
 #include "tests/support/file_size_limit.h"

@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <optional>
 #include <string>
 
 #include "tests/ui/form/form_fakes.h"

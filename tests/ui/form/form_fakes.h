@@ -6,7 +6,6 @@
 
 #include <chrono>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 #include <thread>
