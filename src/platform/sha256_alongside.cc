@@ -1,5 +1,7 @@
 #include "platform/sha256_alongside.h"
 
+#include <optional>
+
 namespace kvx {
 
 Sha256Alongside::Sha256Alongside(std::size_t depth)
@@ -34,6 +36,23 @@ Sha256Digest Sha256Alongside::Finish() {
   return hash_.Finish();
 }
 
+void Sha256Alongside::EndStream() {
+  {
+    std::unique_lock lock(mutex_);
+    changed_.wait(lock, [this] { return in_hand_.size() < depth_; });
+    in_hand_.emplace_back();
+  }
+  changed_.notify_all();
+}
+
+Sha256Digest Sha256Alongside::TakeDigest() {
+  std::unique_lock lock(mutex_);
+  changed_.wait(lock, [this] { return !digests_.empty(); });
+  const Sha256Digest digest = digests_.front();
+  digests_.pop_front();
+  return digest;
+}
+
 void Sha256Alongside::Work() {
   std::unique_lock lock(mutex_);
   for (;;) {
@@ -41,8 +60,14 @@ void Sha256Alongside::Work() {
     if (in_hand_.empty()) return;
     const std::span<const std::byte> bytes = in_hand_.front();
     lock.unlock();
-    hash_.Update(bytes);
+    std::optional<Sha256Digest> ended;
+    if (bytes.empty()) {
+      ended = hash_.Finish();
+    } else {
+      hash_.Update(bytes);
+    }
     lock.lock();
+    if (ended) digests_.push_back(*ended);
     in_hand_.pop_front();
     changed_.notify_all();
   }

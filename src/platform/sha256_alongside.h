@@ -33,13 +33,23 @@ class Sha256Alongside {
   // The digest of every byte handed since construction or the last Finish.
   Sha256Digest Finish();
 
+  // Ends a stream without waiting: the thread takes the digest of the bytes
+  // handed since the last end (or Finish) once it has hashed them, and starts
+  // the next stream, so one file's hashing can go on while the next is read.
+  void EndStream();
+  // The digest of the earliest stream ended and not yet taken, once it is done.
+  // REQUIRES: more streams ended than digests taken.
+  Sha256Digest TakeDigest();
+
  private:
   void Work();
 
   const std::size_t depth_;
   std::mutex mutex_;
   std::condition_variable changed_;
-  std::deque<std::span<const std::byte>> in_hand_;  // the front one is being hashed
+  // The front one is being hashed; an empty piece ends a stream.
+  std::deque<std::span<const std::byte>> in_hand_;
+  std::deque<Sha256Digest> digests_;  // of streams ended, not yet taken
   bool ending_ = false;
   Sha256 hash_;  // used by the thread while it holds bytes, by the caller otherwise
   std::thread worker_;

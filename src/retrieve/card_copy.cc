@@ -13,17 +13,16 @@ std::int64_t RoundUpToSector(std::int64_t count) {
 }  // namespace
 
 bool ReadAsSectorCopy(CardVolume& card, std::int64_t offset, std::int64_t count,
-                      ReadBuffers buffers, const TakeCardBytes& take) {
+                      BufferRing& buffers, const TakeCardBytes& take) {
   const std::int64_t whole = std::max<std::int64_t>(count, 0);
   std::int64_t position = offset;
   std::int64_t remaining = whole;
   // Below this offset the reading goes sector by sector: a large read came up
   // short there, and only single sectors tell where the delivered bytes end.
   std::int64_t sector_reads_until = position;
-  std::size_t turn = 0;
 
   while (remaining > 0) {
-    const std::span<std::byte> buffer = buffers[turn];
+    const std::span<std::byte> buffer = buffers.buffers[buffers.next];
     const auto chunk = static_cast<std::int64_t>(buffer.size());
     std::int64_t wanted =
         position < sector_reads_until ? kSectorSize : std::min(chunk, RoundUpToSector(remaining));
@@ -50,13 +49,13 @@ bool ReadAsSectorCopy(CardVolume& card, std::int64_t offset, std::int64_t count,
       return false;
     }
     // A buffer handed on empty may be read into again at once.
-    if (usable > 0) turn = (turn + 1) % buffers.size();
+    if (usable > 0) buffers.next = (buffers.next + 1) % buffers.buffers.size();
   }
   return true;
 }
 
 CopyEnd CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t count,
-                     TargetFile& target, ReadBuffers buffers, Sha256Alongside& hash,
+                     TargetFile& target, BufferRing& buffers, Sha256Alongside& hash,
                      const std::function<bool(std::int64_t)>& on_chunk) {
   std::int64_t written = 0;
   Status write_status;

@@ -24,17 +24,22 @@ namespace kvx {
 // ends. Returns false to end the reading there.
 using TakeCardBytes = std::function<bool(std::span<const std::byte> bytes, std::int64_t dealt_with)>;
 
-// The buffers a reading goes into, in turn.
-using ReadBuffers = std::span<const std::span<std::byte>>;
+// The buffers readings go into, in turn; the turn carries on from one
+// reading to the next.
+struct BufferRing {
+  std::span<const std::span<std::byte>> buffers;
+  std::size_t next = 0;
+};
 
 // Reads up to `count` bytes from card offset `offset` (nothing for a count of
 // 0 or less), handing them to `take` in order. Returns true when the count
 // was dealt with, false when `take` ended the reading before. The reads go
-// into `buffers` in turn, so the bytes `take` got stay unchanged until it has
-// got buffers.size() - 1 more pieces that are not empty.
+// into the ring's buffers in turn, so the bytes `take` got stay unchanged
+// until it has got as many more pieces that are not empty as there are
+// other buffers.
 // REQUIRES: at least one buffer; each one's size a positive multiple of 512.
 bool ReadAsSectorCopy(CardVolume& card, std::int64_t offset, std::int64_t count,
-                      ReadBuffers buffers, const TakeCardBytes& take);
+                      BufferRing& buffers, const TakeCardBytes& take);
 
 // Whether the target took every byte the copy gave it, or the copy was asked
 // to stop first.
@@ -48,13 +53,14 @@ struct CopyEnd {
 
 // Copies what ReadAsSectorCopy gives into `target`, and hands each piece
 // written to `hash`, whose thread hashes it while the next pieces are read:
-// the caller takes the digest of the bytes written with hash.Finish().
+// the caller ends the file's stream there and takes its digest.
 // `on_chunk` gets, after each read, how much of the count is dealt with; it
 // returns false to stop the copy there (kStopped unless the count is dealt
 // with). Stops at the first failed write; what was written stays.
-// REQUIRES: as ReadAsSectorCopy; `hash` holds fewer pieces than there are buffers.
+// REQUIRES: as ReadAsSectorCopy; `hash` holds fewer pieces than there are
+// buffers, counting those it holds of earlier copies through the same ring.
 CopyEnd CopyFromCard(CardVolume& card, std::int64_t offset, std::int64_t count,
-                     TargetFile& target, ReadBuffers buffers, Sha256Alongside& hash,
+                     TargetFile& target, BufferRing& buffers, Sha256Alongside& hash,
                      const std::function<bool(std::int64_t)>& on_chunk);
 
 }  // namespace kvx

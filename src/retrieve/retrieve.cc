@@ -29,11 +29,30 @@ namespace {
 // Large enough that a copy runs at the device's pace, small enough to stay a
 // fixed, modest share of memory whatever the files' sizes.
 constexpr std::size_t kCopyChunkSize = std::size_t{1} << 20;
-// The copy's buffers. SHA-256 runs slower than a copy from the system's
-// cache: the digest's thread hashes up to all but one of them behind the
-// copy, and goes on through the file's second read, which has buffers of
-// its own.
 constexpr std::size_t kCopyBuffers = 8;
+
+// The copy's buffers, taken in turn from one file to the next, and the
+// digests' thread. SHA-256 runs slower than a copy from the system's cache:
+// the thread hashes up to all but one of the buffers behind the copy, and
+// goes on through the file's second read (which has buffers of its own) and
+// into the next file's copy; the digests are taken once every file is done.
+struct CopyPipeline {
+  std::vector<IoBuffer> buffers = std::vector<IoBuffer>(kCopyBuffers, IoBuffer(kCopyChunkSize));
+  const std::vector<std::span<std::byte>> spans{buffers.begin(), buffers.end()};
+  BufferRing ring{spans};
+  IoBuffer card_again = IoBuffer(kCopyChunkSize), file_back = IoBuffer(kCopyChunkSize);
+  Sha256Alongside hash{kCopyBuffers - 1};  // after the buffers: ends before them
+  std::vector<std::size_t> hashed;  // the files whose digests come, in order
+
+  // Gives each file in `hashed` its digest, where the whole file read back.
+  void TakeDigests(std::vector<RetrievedFile>& files) {
+    for (std::size_t i : hashed) {
+      const Sha256Digest digest = hash.TakeDigest();
+      if (files[i].second_read.outcome != SecondRead::kFileUnreadable) files[i].digest = digest;
+    }
+    hashed.clear();
+  }
+};
 
 // Text2 as the start of every target path: a directory typed without its
 // final separator gets one, so the files go into it and not beside it.
@@ -106,11 +125,8 @@ std::string ShownName(std::string name) {
 // outcome; the caller closes the card. `begun` gets every file whose copy
 // began, `retrieved` every file copied.
 Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& platform,
-                          std::vector<CopiedRange>& begun, std::vector<RetrievedFile>& retrieved) {
-  std::vector<IoBuffer> copy_buffers(kCopyBuffers, IoBuffer(kCopyChunkSize));
-  const std::vector<std::span<std::byte>> copy_into(copy_buffers.begin(), copy_buffers.end());
-  IoBuffer card_again(kCopyChunkSize), file_back(kCopyChunkSize);
-  Sha256Alongside hash(kCopyBuffers - 1);  // after the buffers: ends before them
+                          CopyPipeline& pipeline, std::vector<CopiedRange>& begun,
+                          std::vector<RetrievedFile>& retrieved) {
   const Selection selection = SelectionOf(state, controls);
   const std::int64_t total = 2 * selection.bytes;
   std::int64_t done_before = 0;  // of `total`, by the files before this one
@@ -150,7 +166,8 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
       return !stop;
     };
     const CopyEnd copy =
-        CopyFromCard(state.Card, file->StartOffset, size, *target, copy_into, hash, report_progress);
+        CopyFromCard(state.Card, file->StartOffset, size, *target, pipeline.ring, pipeline.hash,
+                     report_progress);
     target.reset();  // closed before the user looks at what was written
     if (copy.result == CopyResult::kWriteFailed) {
       controls.ShowMessage(kCannotWriteMessage, kApplicationTitle);
@@ -178,15 +195,16 @@ Outcome CopySelectedLines(WindowState& state, Controls& controls, Platform& plat
     }
     if (Result<std::unique_ptr<Volume>> back = platform.OpenFileToRead(done.path)) {
       done.second_read = ReadSecondTime(state.Card, file->StartOffset, copy.written, **back,
-                                        card_again, file_back, report_progress);
+                                        pipeline.card_again, pipeline.file_back,
+                                        report_progress);
     } else {
       done.second_read.outcome = SecondRead::kFileUnreadable;
     }
     if (done.second_read.outcome == SecondRead::kStopped) {
       return partly(Outcome::kStopped, StoppedSecondReadReason(shown, pass_done, size));
     }
-    const Sha256Digest digest = hash.Finish();
-    if (done.second_read.outcome != SecondRead::kFileUnreadable) done.digest = digest;
+    pipeline.hash.EndStream();
+    pipeline.hashed.push_back(retrieved.size() - 1);
     done_before += size;
     if (stop) return partly(Outcome::kStopped, kStoppedBetweenFilesReason);
   }
@@ -237,7 +255,9 @@ Retrieval RetrieveFiles(WindowState& state, Controls& controls, Platform& platfo
   Outcome outcome{Outcome::kDone, kNothingSelectedOutcome};
   if (controls.SelectedCount() > 0 && controls.CurrentIndex() >= 0) {
     std::vector<CopiedRange> begun;
-    outcome = CopySelectedLines(state, controls, platform, begun, retrieval.files);
+    CopyPipeline pipeline;
+    outcome = CopySelectedLines(state, controls, platform, pipeline, begun, retrieval.files);
+    pipeline.TakeDigests(retrieval.files);
     AddSecondReadNotes(retrieval.files, outcome);
     const std::optional<VolumeLocation> location =
         state.ListedCard ? state.ListedCard

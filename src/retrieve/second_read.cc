@@ -24,7 +24,8 @@ SecondReadResult ReadSecondTime(CardVolume& card, std::int64_t offset, std::int6
     return into.first(got);
   };
 
-  const std::span<std::byte> card_buffers[] = {card_buffer};
+  const std::span<std::byte> one_buffer[] = {card_buffer};
+  BufferRing card_buffers{one_buffer};
   const bool whole = ReadAsSectorCopy(card, offset, length, card_buffers,
                    [&](std::span<const std::byte> bytes, std::int64_t dealt_with) {
                      while (!bytes.empty() && !file_short) {

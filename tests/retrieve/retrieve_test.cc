@@ -211,7 +211,8 @@ TEST_P(CardCopyTest, WritesTheBytesOfASectorBySectorCopy) {
   memory.CardOf("E").reads.clear();
   // Three buffers in turn, two of them with the digest's thread at a time.
   std::vector<Bytes> buffers(3, Bytes(static_cast<std::size_t>(c.chunk), std::byte{0xEE}));
-  const std::vector<std::span<std::byte>> into(buffers.begin(), buffers.end());
+  const std::vector<std::span<std::byte>> spans(buffers.begin(), buffers.end());
+  BufferRing into{spans};
   Sha256Alongside hash(2);
   std::vector<std::int64_t> progress{0};
   EXPECT_EQ(CopyFromCard(card, c.offset, c.count, **memory.CreateNewFile("out"), into, hash,
@@ -221,7 +222,8 @@ TEST_P(CardCopyTest, WritesTheBytesOfASectorBySectorCopy) {
                          }).result,
             CopyResult::kCopied);
   EXPECT_EQ(memory.files["out"], expected);
-  EXPECT_EQ(HexOf(hash.Finish()), HexSha256(expected));
+  hash.EndStream();
+  EXPECT_EQ(HexOf(hash.TakeDigest()), HexSha256(expected));
   EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
   EXPECT_EQ(progress.back(), std::max<std::int64_t>(c.count, 0));
   const auto& reads = memory.CardOf("E").reads;
