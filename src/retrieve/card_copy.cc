@@ -45,11 +45,12 @@ bool ReadAsSectorCopy(CardVolume& card, std::int64_t offset, std::int64_t count,
 
     position += usable;
     remaining = file_ends ? 0 : remaining - usable;
+    // The next read goes into another buffer, whether or not this one ends
+    // the reading; a buffer handed on empty may be read into again at once.
+    if (usable > 0) buffers.next = (buffers.next + 1) % buffers.buffers.size();
     if (!take(into.first(static_cast<std::size_t>(usable)), whole - remaining) && remaining > 0) {
       return false;
     }
-    // A buffer handed on empty may be read into again at once.
-    if (usable > 0) buffers.next = (buffers.next + 1) % buffers.buffers.size();
   }
   return true;
 }
